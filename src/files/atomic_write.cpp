@@ -111,6 +111,14 @@ WriteResult WriteFileAtomically(const std::string& path, ChunkProducer& producer
   return {};
 }
 
+std::string WriteFailureMessage(const WriteResult& result) {
+  std::string message = result.status == WriteResult::Status::WriteFailed
+                            ? kWriteIncompleteMessage
+                            : kWriteOpenFailedMessage;
+  if (!result.detail.empty()) message += "\n" + result.detail;
+  return message;
+}
+
 WriteResult WriteFileAtomically(const std::string& path, const void* data, size_t size) {
   BufferProducer producer(data, size);
   return WriteFileAtomically(path, producer);

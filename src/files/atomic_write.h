@@ -6,6 +6,11 @@
 
 namespace zirvanta {
 
+inline constexpr const char* kWriteOpenFailedMessage =
+    "The file did not manage to be opened for recording.";
+inline constexpr const char* kWriteIncompleteMessage =
+    "The file could not be written in full; the previous file was kept.";
+
 struct WriteResult {
   enum class Status {
     Ok,
@@ -36,5 +41,9 @@ class ChunkProducer {
   virtual void Produce(ChunkSink& sink) = 0;
 };
 WriteResult WriteFileAtomically(const std::string& path, ChunkProducer& producer);
+
+// The message a failed write shows: the program's open-failure text, or the incomplete-write
+// text, each followed by the system's reason on a second line.
+std::string WriteFailureMessage(const WriteResult& result);
 
 }  // namespace zirvanta

@@ -14,10 +14,6 @@ inline constexpr size_t kPaletteFileSize = 28;
 // The program's own texts for the outcomes the windows and the renderer report.
 inline constexpr const char* kReadOpenFailedMessage =
     "The file did not manage to be opened for reading.";
-inline constexpr const char* kWriteOpenFailedMessage =
-    "The file did not manage to be opened for recording.";
-inline constexpr const char* kWriteIncompleteMessage =
-    "The file could not be written in full; the previous file was kept.";
 inline constexpr const char* kUnknownFractalTypeMessage =
     "The fractal type is unknown this version of the program.";
 inline constexpr const char* kUnknownPaletteTypeMessage =
@@ -53,8 +49,5 @@ WriteResult WritePaletteFile(const std::string& path, const PaletteParams& param
 // The records as bytes, and back (used by the writers and readers, and by tests).
 std::string EncodeFractal(const FractalState& state);
 std::string EncodePalette(const PaletteParams& params);
-
-// The message a failed write shows: the open-failure text, or the incomplete-write text.
-std::string WriteFailureMessage(const WriteResult& result);
 
 }  // namespace zirvanta
