@@ -103,6 +103,10 @@ class ExportJob {
   std::atomic<bool> stopRequested_{false};
   std::atomic<int64_t> progressRow_{-1};
   std::atomic<int> threadId_{0};
+  // Guards the latest priority choice and the thread id while a priority is applied, so a
+  // choice made before the thread runs is not lost and an ended thread's id is never used.
+  std::mutex priorityMutex_;
+  int priorityChoice_ = 0;
   std::thread thread_;
 };
 
