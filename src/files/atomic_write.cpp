@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -78,9 +81,22 @@ class BufferProducer final : public ChunkProducer {
   size_t size_;
 };
 
+// The file a write replaces: a symbolic link is written through to the file it names.
+std::string ResolveTarget(const std::string& path) {
+  struct stat link {};
+  if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+  char resolved[PATH_MAX];
+  return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+}
+
 }  // namespace
 
-WriteResult WriteFileAtomically(const std::string& path, ChunkProducer& producer) {
+WriteResult WriteFileAtomically(const std::string& requestedPath, ChunkProducer& producer) {
+  const std::string path = ResolveTarget(requestedPath);
+  // A file the user may not write stays as it is, as it would with an in-place write.
+  if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) {
+    return {WriteResult::Status::OpenFailed, Reason(errno)};
+  }
   std::string tempPath;
   int error = 0;
   const int fd = CreateTemporary(path, tempPath, error);

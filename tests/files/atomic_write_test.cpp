@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -114,7 +115,7 @@ TEST(WriteFileAtomically, ChunksAfterAFailedWriteAreRefused) {
 
 TEST(WriteFileAtomically, ReplacingKeepsTheOldFilesMode) {
   TempDir dir;
-  for (const mode_t mode : {mode_t{0640}, mode_t{0600}, mode_t{0444}}) {
+  for (const mode_t mode : {mode_t{0640}, mode_t{0600}, mode_t{0604}}) {
     const std::string path = dir.File("kept.ptt");
     WriteBytes(path, "old");
     ASSERT_EQ(::chmod(path.c_str(), mode), 0);
@@ -123,6 +124,28 @@ TEST(WriteFileAtomically, ReplacingKeepsTheOldFilesMode) {
     EXPECT_EQ(ReadBytes(path), "new");
     fs::remove(path);
   }
+}
+
+TEST(WriteFileAtomically, WritesThroughASymbolicLink) {
+  TempDir dir;
+  const std::string target = dir.File("real.frc");
+  const std::string link = dir.File("link.frc");
+  WriteBytes(target, "old");
+  fs::create_symlink(target, link);
+  ASSERT_TRUE(Write(link, "new").ok());
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadBytes(target), "new");
+}
+
+TEST(WriteFileAtomically, AFileTheUserMayNotWriteIsKept) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root may write any file";
+  TempDir dir;
+  const std::string path = dir.File("locked.frc");
+  WriteBytes(path, "old");
+  ::chmod(path.c_str(), 0444);
+  const WriteResult result = Write(path, "new");
+  EXPECT_EQ(result.status, WriteResult::Status::OpenFailed);
+  EXPECT_EQ(ReadBytes(path), "old");
 }
 
 TEST(WriteFailureMessage, NamesTheKindOfFailureThenTheReason) {
