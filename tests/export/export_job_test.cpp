@@ -188,26 +188,6 @@ TEST(ExportJob, FileHoldsTheExportColourOfEveryPixel) {
   }
 }
 
-TEST(ExportJob, SingleColumnShowsTheCentreAndTopRowHasTheLargestY) {
-  ExportDir dir;
-  OwnerMailbox mailbox;
-  ExportParams params = MakeParams(dir.File("column.bmp"), 1, 3);
-  // c = 0: points with |z| < 1 stay inside, points beyond 2 leave at once.
-  params.cr = 0.0;
-  params.ci = 0.0;
-  params.centreX = 0.0f;
-  params.centreY = 0.0f;
-  params.viewWidth = 2.0f;  // rows at y = 2, 0, -2
-  params.palette[0] = {1, 2, 3};
-  params.palette[1] = {4, 5, 6};
-  StepLog log;
-  ExportJob job(params, log.Steps(), mailbox);
-  RunToEnd(job);
-  // Stored bottom row first: y = -2 and y = 2 escape on step 1, y = 0 (the centre) never.
-  EXPECT_EQ(ReadAll(params.outputPath).substr(54),
-            std::string("\4\5\6\0\1\2\3\0\4\5\6\0", 12));
-}
-
 TEST(ExportJob, RowsGoToTheRendererInBlocksOf21WithTheSequentialY) {
   ExportDir dir;
   OwnerMailbox mailbox;
