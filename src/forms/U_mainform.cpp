@@ -1,0 +1,308 @@
+#include "U_mainform.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSlider>
+#include <QStatusTipEvent>
+#include <algorithm>
+#include <limits>
+
+#include "controls/picture_box.h"
+#include "engine/numeric.h"
+#include "engine/palette.h"
+
+namespace {
+
+using zirvanta::LivePicture;
+
+constexpr zirvanta::Colour kPictureBackground{0, 0, 0};
+
+struct CursorResource {
+  const char* path;
+  QPoint hotSpot;
+};
+
+// Numbers 1 to 6 of the cursor table; 0 is unused.
+const CursorResource kCursors[7] = {
+    {nullptr, {}},
+    {":/cursors/lupa.xpm", {8, 8}},
+    {":/cursors/centr.xpm", {16, 15}},
+    {":/cursors/smoll.xpm", {16, 16}},
+    {":/cursors/koef.xpm", {15, 15}},
+    {":/cursors/openhand.xpm", {16, 16}},
+    {":/cursors/tofrom.xpm", {16, 16}},
+};
+constexpr int kCursorSmoll = 3;
+constexpr int kCursorKoef = 4;
+
+// X11 keeps window positions in 16 bits; a stored position beyond that (a damaged or edited
+// settings.dat) is brought this far in, which is still far off every screen.
+constexpr int kPositionLimit = 30000;
+
+QPoint PlaceablePosition(int32_t left, int32_t top) {
+  return {std::clamp(left, -kPositionLimit, kPositionLimit),
+          std::clamp(top, -kPositionLimit, kPositionLimit)};
+}
+
+std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+}  // namespace
+
+TMainForm::TMainForm(const QString& startFolder, Dependencies dependencies, QWidget* parent)
+    : QMainWindow(parent),
+      renderer_(dependencies.renderer ? std::move(dependencies.renderer)
+                                 : std::make_unique<zirvanta::PlainRenderer>()),
+      livePicture_(zirvanta::kLiveWidth, zirvanta::kLiveHeight, kPictureBackground),
+      generalPicture_(zirvanta::kGeneralWidth, zirvanta::kGeneralHeight, kPictureBackground) {
+  // The window and its controls; the factor sliders stand at 402 and 339.
+  BuildControls();
+
+  StartFolder = QDir(startFolder).absolutePath();
+
+  // settings.dat: live values corrected (palette type 1..8, slide order 0 or 1), the start-up
+  // copy as read.
+  settingsAtStart_ = zirvanta::ReadSettings(LocalPath(StartFolder));
+  const zirvanta::Settings& settings = settingsAtStart_.live;
+  slideDelay = settings.slideDelay;
+  closeAfterExport = settings.closeAfterExport;
+  fractal.palette = settings.palette;
+  slideOrder = settings.slideOrder;
+
+  FractalFolder = StartFolder + QStringLiteral("/fractals");
+  PaletteFolder = StartFolder + QStringLiteral("/paletts");
+  // The browsers and the slide show list these folders; a folder that cannot be made is looked
+  // for in vain later, which they handle.
+  QDir().mkpath(FractalFolder);
+  QDir().mkpath(PaletteFolder);
+
+  StatusPanel0->setText(QStringLiteral(" ( X,Y ) =   "));
+
+  view.marker = zirvanta::ResetMarker();
+
+  fractal.centreX = 0.0f;
+  fractal.centreY = 0.0f;
+  view.defaultStep = zirvanta::DefaultPixelStep();
+  zirvanta::SetViewWidth(fractal, view, 5.0f);
+  view.pixelStep = view.defaultStep;
+  view.generalStep = zirvanta::GeneralViewStep();
+
+  fractal.cx = static_cast<double>(TrackBarCx->value() * 0.001L);
+  fractal.cy = static_cast<double>(TrackBarCy->value() * 0.001L);
+  ShowFactor(E_cx, fractal.cx);
+  ShowFactor(E_cy, fractal.cy);
+
+  RegisterCursors();
+  GeneralView->setCursor(ScreenCursor(kCursorSmoll));
+  Pic->setCursor(ScreenCursor(kCursorKoef));
+
+  // Factor drag at the start-up scale: a drag across the picture spans a slider's range.
+  const long double stepRatio = static_cast<long double>(view.pixelStep) / view.defaultStep;
+  factorDragKx = static_cast<float>(2.0L * TrackBarCx->maximum() * stepRatio / zirvanta::kLiveWidth);
+  factorDragKy = static_cast<float>(2.0L * TrackBarCy->maximum() * stepRatio / zirvanta::kLiveHeight);
+
+  TrackBarR0->setValue(fractal.palette.r0);
+  TrackBarG0->setValue(fractal.palette.g0);
+  TrackBarB0->setValue(fractal.palette.b0);
+  TrackBarR1->setValue(fractal.palette.r1);
+  TrackBarG1->setValue(fractal.palette.g1);
+  TrackBarB1->setValue(fractal.palette.b1);
+
+  {
+    const QSignalBlocker quiet(TypeOfPalette);
+    TypeOfPalette->setCurrentIndex(fractal.palette.type - 1);
+  }
+
+  BuildPalette();
+  DrawPaletteLine();
+
+  fractal.fractalType = zirvanta::kFractalTypeZSquaredPlusC;
+  zirvanta::SelectColourer(fractal, zirvanta::kFractalTypeZSquaredPlusC);
+  FractalN1->setChecked(true);
+
+  toolMode = ToolMode::FactorDrag;
+  MouseArmed = true;
+  applyPaletteAtOnce = true;
+
+  StartRenderThread(std::move(dependencies.threadLauncher));
+
+  FormCreate();
+}
+
+TMainForm::~TMainForm() { FormDestroy(); }
+
+void TMainForm::StartRenderThread(zirvanta::LiveRenderThread::Launcher launcher) {
+  zirvanta::LiveRenderCallbacks callbacks;
+  // The thread never touches a widget: it asks the user-interface thread to repaint.
+  callbacks.presented = [live = Pic, general = GeneralView](LivePicture which) {
+    QWidget* box = which == LivePicture::Live ? static_cast<QWidget*>(live) : general;
+    QMetaObject::invokeMethod(box, [box] { box->update(); }, Qt::QueuedConnection);
+  };
+  renderThread_ = std::make_unique<zirvanta::LiveRenderThread>(
+      *renderer_, zirvanta::LiveRenderSource{fractal, palette, view}, livePicture_,
+      generalPicture_, std::move(callbacks));
+  renderThreadCreated_ =
+      renderThread_->Start(launcher ? launcher : zirvanta::LiveRenderThread::LaunchStdThread);
+  if (renderThreadCreated_) return;
+
+  QMessageBox message(QMessageBox::Critical, QStringLiteral("Error:"),
+                      QStringLiteral("It was not possible to create a stream \n for calculation "
+                                     "of the image."),
+                      QMessageBox::Ok, this);
+  message.exec();
+  terminateRequested_ = true;
+  QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void TMainForm::FormCreate() {
+  adjustSize();
+  if (settingsAtStart_.positionFromFile) {
+    appliedPosition_ = PlaceablePosition(settingsAtStart_.live.left, settingsAtStart_.live.top);
+  } else {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize screenSize = screen ? screen->geometry().size() : QSize();
+    const QSize windowSize = frameGeometry().size();
+    const int32_t left = zirvanta::TruncToInt32((screenSize.width() - windowSize.width()) * 0.5L);
+    const int32_t top = zirvanta::TruncToInt32((screenSize.height() - windowSize.height()) * 0.5L);
+    settingsAtStart_.live.left = settingsAtStart_.startupCopy.left = left;
+    settingsAtStart_.live.top = settingsAtStart_.startupCopy.top = top;
+    appliedPosition_ = PlaceablePosition(left, top);
+  }
+  move(appliedPosition_);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  FormClose();
+  event->accept();
+}
+
+void TMainForm::FormClose() {
+  sweep.stopRe = true;
+  sweep.stopIm = true;
+  // The start folder is held as an absolute path, so no working directory needs restoring.
+  zirvanta::WriteSettings(LocalPath(StartFolder), CurrentSettings(),
+                          settingsAtStart_.startupCopy);
+}
+
+void TMainForm::FormDestroy() {
+  // No pass may run while the pictures and the bitmaps go.
+  if (renderThread_) renderThread_->Stop();
+  if (Pic) Pic->SetSurface(nullptr);
+  if (GeneralView) GeneralView->SetSurface(nullptr);
+}
+
+zirvanta::Settings TMainForm::CurrentSettings() const {
+  zirvanta::Settings current;
+  current.slideDelay = slideDelay;
+  current.closeAfterExport = closeAfterExport;
+  // Where the window still stands where it was put, the position it stands for is the stored
+  // one, also when that had to be brought within the platform's reach.
+  const QPoint position = pos();
+  if (position == appliedPosition_) {
+    current.left = settingsAtStart_.live.left;
+    current.top = settingsAtStart_.live.top;
+  } else {
+    current.left = position.x();
+    current.top = position.y();
+  }
+  current.palette = fractal.palette;
+  current.slideOrder = slideOrder;
+  return current;
+}
+
+bool TMainForm::RenderThreadIdle() const { return renderThread_ && renderThread_->Idle(); }
+
+void TMainForm::WakeRenderThread() {
+  if (renderThread_) renderThread_->Wake();
+}
+
+bool TMainForm::WaitForRenderThreadIdle(int timeoutMs) const {
+  return renderThread_ && renderThread_->WaitUntilIdle(std::chrono::milliseconds(timeoutMs));
+}
+
+uint64_t TMainForm::RenderPassesCompleted() const {
+  return renderThread_ ? renderThread_->PassesCompleted() : 0;
+}
+
+void TMainForm::BuildPalette() { zirvanta::BuildPalette(fractal.palette, palette); }
+
+void TMainForm::DrawPaletteLine() {
+  // The strip's size is taken from the control the first time and kept.
+  QImage& strip = PaletteLine->Canvas();
+  const int width = strip.width();
+  for (int column = 0; column < width; ++column) {
+    const zirvanta::PaletteEntry& entry = palette[zirvanta::PaletteLineIndex(column, width)];
+    const QRgb colour = qRgb(entry.red, entry.green, entry.blue);
+    // A vertical line from (column, 0) to (column, height), the end point excluded.
+    for (int row = 0; row < strip.height(); ++row) {
+      reinterpret_cast<QRgb*>(strip.scanLine(row))[column] = colour;
+    }
+  }
+  PaletteLine->update();
+}
+
+void TMainForm::CloseAppExecute() { close(); }
+
+void TMainForm::FractalN1Execute() {
+  if (!RenderThreadIdle()) return;
+  FractalN1->setChecked(true);
+  fractal.fractalType = zirvanta::kFractalTypeZSquaredPlusC;
+  zirvanta::SetViewWidth(fractal, view, 5.0f);
+  fractal.centreX = 0.0f;
+  fractal.centreY = 0.0f;
+  view.pixelStep = view.defaultStep;
+  view.marker = zirvanta::ResetMarker();
+  zirvanta::SelectColourer(fractal, zirvanta::kFractalTypeZSquaredPlusC);
+  WakeRenderThread();
+}
+
+int TMainForm::SlideTimerIntervalMs(int32_t delaySeconds) {
+  constexpr int32_t kLongest = std::numeric_limits<int>::max() / 1000;
+  return std::clamp(delaySeconds, int32_t{1}, kLongest) * 1000;
+}
+
+void TMainForm::RegisterCursors() {
+  for (int number = 1; number <= 6; ++number) {
+    cursors_[number] = QCursor(QPixmap(QString::fromLatin1(kCursors[number].path)),
+                               kCursors[number].hotSpot.x(), kCursors[number].hotSpot.y());
+  }
+}
+
+const QCursor& TMainForm::ScreenCursor(int number) const {
+  return cursors_[std::clamp(number, 0, 6)];
+}
+
+QPoint TMainForm::CursorHotSpot(int number) {
+  return number >= 1 && number <= 6 ? kCursors[number].hotSpot : QPoint();
+}
+
+void TMainForm::ShowFactor(QLineEdit* edit, double value) {
+  edit->setText(QLocale().toString(value, 'g', 15));
+}
+
+bool TMainForm::event(QEvent* event) {
+  if (event->type() == QEvent::StatusTip) {
+    StatusPanel1->setText(static_cast<QStatusTipEvent*>(event)->tip());
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  // Hints go to the status bar only: no control of this window shows a tooltip.
+  if (event->type() == QEvent::ToolTip && watched->isWidgetType() &&
+      static_cast<QWidget*>(watched)->window() == this) {
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}

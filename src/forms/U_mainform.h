@@ -1,0 +1,210 @@
+#pragma once
+
+#include <QCursor>
+#include <QIcon>
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <memory>
+
+#include "engine/drawing_surface.h"
+#include "engine/fractal_state.h"
+#include "engine/live_render_thread.h"
+#include "engine/palette.h"
+#include "engine/renderer.h"
+#include "engine/view.h"
+#include "files/settings.h"
+
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QSlider;
+class QStatusBar;
+class QToolButton;
+class TImageBox;
+class TPictureBox;
+class TTinyButton;
+
+inline constexpr const char* kApplicationTitle = "Zirvanta 1.02";
+
+// The main window: it owns the current fractal, the palette, the view values, the two pictures
+// and the live render thread, and every other window works on its state.
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  struct Dependencies {
+    std::unique_ptr<zirvanta::Renderer> renderer;                  // null: the plain renderer
+    zirvanta::LiveRenderThread::Launcher threadLauncher;           // null: a std::thread
+  };
+
+  // startFolder holds settings.dat, fractals/ and paletts/; it is made absolute once here.
+  explicit TMainForm(const QString& startFolder, Dependencies dependencies = {}, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // --- the render thread and the idle rule --------------------------------------------------
+  // Every change of what the thread reads (fractal, palette, view) is made only while this is
+  // true, and followed by WakeRenderThread().
+  bool RenderThreadIdle() const;
+  void WakeRenderThread();
+  // For tests and shut-down: waits until the thread is idle; false when the time ran out.
+  bool WaitForRenderThreadIdle(int timeoutMs) const;
+  uint64_t RenderPassesCompleted() const;
+  // False when the thread could not be created; the application has then been asked to quit.
+  bool RenderThreadCreated() const { return renderThreadCreated_; }
+  bool TerminateRequested() const { return terminateRequested_; }
+
+  // --- palette --------------------------------------------------------------------------------
+  void BuildPalette();     // the table from fractal.palette
+  void DrawPaletteLine();  // repaints the strip from the table
+
+  // --- commands -------------------------------------------------------------------------------
+  void CloseAppExecute();
+  void FractalN1Execute();
+
+  // The slide show's timer interval for a delay as settings.dat may hold it: at least one
+  // second, and never more than a timer can take.
+  static int SlideTimerIntervalMs(int32_t delaySeconds);
+
+  // The values settings.dat would receive now.
+  zirvanta::Settings CurrentSettings() const;
+  const zirvanta::Settings& StartupSettings() const { return settingsAtStart_.startupCopy; }
+
+  // A registered screen cursor, numbers 1 to 6 (LUPA, CENTR, SMOLL, KOEF, OPENHAND, TOFROM).
+  const QCursor& ScreenCursor(int number) const;
+  static QPoint CursorHotSpot(int number);
+
+  // --- state shared with the other windows ----------------------------------------------------
+  QString StartFolder;
+  QString FractalFolder;
+  QString PaletteFolder;
+
+  zirvanta::FractalState fractal;
+  zirvanta::Palette palette;
+  zirvanta::ViewValues view;
+
+  int32_t slideDelay = 4;
+  int32_t closeAfterExport = 0;
+  int32_t slideOrder = 0;
+
+  enum class ToolMode { FactorDrag, Zoom, Centring, Hand, DragZoom };
+  ToolMode toolMode = ToolMode::FactorDrag;
+  float factorDragKx = 0.0f;  // sensitivities of the factor drag
+  float factorDragKy = 0.0f;
+  bool MouseArmed = true;
+  bool applyPaletteAtOnce = true;
+
+  struct SweepState {
+    bool stopRe = false, stopIm = false;
+    bool reUp = false, reDown = false, imUp = false, imDown = false;
+    int32_t reUpSpeed = 1, reDownSpeed = 1, imUpSpeed = 1, imDownSpeed = 1;
+  };
+  SweepState sweep;
+
+  bool fullScreenShown = false;
+  bool slideShowRunning = false;
+  bool exportDialogOpen = false;
+  bool optionsWindowOpen = false;
+  bool aboutWindowOpen = false;
+
+  // The six small menu icons: export, save, open, quit, full screen, description.
+  std::array<QIcon, 6> ImageList1;
+
+  // --- controls -------------------------------------------------------------------------------
+  TPictureBox* Pic = nullptr;
+  QToolButton* DefButton = nullptr;
+  QToolButton* Hand = nullptr;
+  QToolButton* Center = nullptr;
+  QToolButton* Lupa = nullptr;
+  QToolButton* LupaPlus = nullptr;
+  QToolButton* LupaMinus = nullptr;
+  QToolButton* Koef = nullptr;
+  QToolButton* To_From = nullptr;
+  QPushButton* FullScreenButton = nullptr;
+  QGroupBox* GroupBox3 = nullptr;
+  TPictureBox* GeneralView = nullptr;
+  QGroupBox* GroupBox1 = nullptr;
+  QLabel* LabelRe = nullptr;
+  QLabel* LabelIm = nullptr;
+  QLineEdit* E_cx = nullptr;
+  QLineEdit* E_cy = nullptr;
+  TTinyButton* PlusCx = nullptr;
+  TTinyButton* MinusCx = nullptr;
+  TTinyButton* PlusCy = nullptr;
+  TTinyButton* MinusCy = nullptr;
+  QSlider* TrackBarCx = nullptr;
+  QSlider* TrackBarCy = nullptr;
+  QToolButton* DownCx = nullptr;
+  QToolButton* StopCx = nullptr;
+  QToolButton* UpCx = nullptr;
+  QToolButton* DownCy = nullptr;
+  QToolButton* StopCy = nullptr;
+  QToolButton* UpCy = nullptr;
+  QPushButton* CloseButton = nullptr;
+  QGroupBox* PalBox = nullptr;
+  TImageBox* PaletteLine = nullptr;
+  QSlider* TrackBarR0 = nullptr;
+  QSlider* TrackBarG0 = nullptr;
+  QSlider* TrackBarB0 = nullptr;
+  QSlider* TrackBarR1 = nullptr;
+  QSlider* TrackBarG1 = nullptr;
+  QSlider* TrackBarB1 = nullptr;
+  QComboBox* TypeOfPalette = nullptr;
+  QCheckBox* IsChPalette = nullptr;
+  QPushButton* ChPalette = nullptr;
+  QStatusBar* StatusBar1 = nullptr;
+  QLabel* StatusPanel0 = nullptr;
+  QLabel* StatusPanel1 = nullptr;
+
+  QMenu* FileMenu = nullptr;
+  QMenu* FractalMenu = nullptr;
+  QMenu* ViewMenu = nullptr;
+  QMenu* HelpMenu = nullptr;
+  QAction* File = nullptr;
+  QAction* CloseApp = nullptr;
+  QAction* ChFract = nullptr;
+  QAction* FractalN1 = nullptr;  // the menu item ZZ2C
+  QAction* ZSinZ2C = nullptr;    // hidden, without a command
+  QActionGroup* FractalTypes = nullptr;
+  QAction* ViewF = nullptr;
+  QAction* Options = nullptr;
+  QAction* About = nullptr;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;  // FormClose
+  bool event(QEvent* event) override;            // status tips go to panel 1
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildControls();
+  void BuildToolButtons(QWidget* client);
+  void BuildFactorsGroup(QWidget* client);
+  void BuildPaletteGroup(QWidget* client);
+  void BuildMenu();
+  void BuildStatusBar();
+  void RegisterCursors();
+  void StartRenderThread(zirvanta::LiveRenderThread::Launcher launcher);
+  void FormCreate();
+  void FormClose();
+  void FormDestroy();
+  void ShowFactor(QLineEdit* edit, double value);
+
+  std::array<QCursor, 7> cursors_;
+
+  zirvanta::SettingsAtStart settingsAtStart_;
+  QPoint appliedPosition_;  // where the window was put; stands for the stored position
+
+  std::unique_ptr<zirvanta::Renderer> renderer_;
+  // The pictures the thread copies its passes onto; they outlive the thread.
+  zirvanta::DrawingSurface livePicture_;
+  zirvanta::DrawingSurface generalPicture_;
+  std::unique_ptr<zirvanta::LiveRenderThread> renderThread_;
+  bool renderThreadCreated_ = false;
+  bool terminateRequested_ = false;
+};
