@@ -3,7 +3,9 @@
 #include <QMessageBox>
 #include <cstdlib>
 #include <exception>
+#include <system_error>
 
+#include "engine/fast/fast_renderer.h"
 #include "forms/U_mainform.h"
 
 int main(int argc, char* argv[]) {
@@ -11,8 +13,14 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
   QApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
   try {
+    TMainForm::Dependencies dependencies;
+    try {
+      dependencies.renderer = std::make_unique<zirvanta::FastRenderer>();
+    } catch (const std::system_error&) {
+      // Without worker threads the window renders with the one-thread plain renderer.
+    }
     // The working directory at start-up is the start folder.
-    TMainForm mainForm(QDir::currentPath());
+    TMainForm mainForm(QDir::currentPath(), std::move(dependencies));
     if (mainForm.TerminateRequested()) return EXIT_FAILURE;
     mainForm.show();
     return QApplication::exec();

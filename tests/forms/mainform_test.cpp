@@ -32,6 +32,8 @@
 
 #include "controls/picture_box.h"
 #include "controls/tiny_button.h"
+#include "engine/fast/fast_renderer.h"
+#include "engine/line_drawing.h"
 #include "engine/render.h"
 #include "forms/U_mainform.h"
 
@@ -176,6 +178,7 @@ class MainFormTest : public QObject {
   void storedPositionsAreKeptOrBroughtWithinReach();
   void slideDelayNeverMakesATimerSpin();
   void fractalTypeCommandResetsTheView();
+  void fastRendererShowsThePlainPictures();
   void commandsDoNothingWhileAPassRuns();
   void destroyingTheWindowDuringAPassWaitsForIt();
   void stressWakesFromTheUserInterfaceLoseNoPass();
@@ -636,6 +639,49 @@ void MainFormTest::fractalTypeCommandResetsTheView() {
   QCOMPARE(DifferingPixels(form.GeneralView->Picture(), bare), 0);
   QCoreApplication::processEvents();
   QCOMPARE(DifferingPixels(Shown(form.Pic), live), 0);
+}
+
+void MainFormTest::fastRendererShowsThePlainPictures() {
+  QTemporaryDir folder;
+  TMainForm::Dependencies dependencies;
+  dependencies.renderer = std::make_unique<zirvanta::FastRenderer>(2);
+  TMainForm form(folder.path(), std::move(dependencies));
+  QVERIFY(form.WaitForRenderThreadIdle(kPatienceMs));
+
+  auto expectPlainPictures = [&form] {
+    const Bitmap live = PlainPass(
+        zirvanta::LiveGeometry(form.fractal.centreX, form.fractal.centreY, form.view.pixelStep),
+        form.fractal, form.palette);
+    Bitmap general = PlainPass(zirvanta::GeneralGeometry(form.view.generalStep), form.fractal,
+                               form.palette);
+    zirvanta::DrawMarker(general, form.view.marker);
+    QCOMPARE(DifferingPixels(form.Pic->Picture(), live), 0);
+    QCOMPARE(DifferingPixels(form.GeneralView->Picture(), general), 0);
+  };
+  expectPlainPictures();
+
+  // A zoomed view with its marker, another c and a sine palette.
+  form.fractal.cx = -0.7269;
+  form.fractal.cy = 0.1889;
+  form.fractal.centreX = -0.21f;
+  form.fractal.centreY = 0.33f;
+  zirvanta::SetViewWidth(form.fractal, form.view, 0.6f);
+  form.view.marker = zirvanta::UpdateMarker(form.fractal.centreX, form.fractal.centreY,
+                                            form.view.pixelStep, form.view.generalStep);
+  form.fractal.palette = {5, 70, 20, 90, 13, 7, 29};
+  form.BuildPalette();
+  form.WakeRenderThread();
+  QVERIFY(form.WaitForRenderThreadIdle(kPatienceMs));
+  expectPlainPictures();
+
+  // Zoomed in far enough for the cross.
+  zirvanta::SetViewWidth(form.fractal, form.view, 0.05f);
+  form.view.marker = zirvanta::UpdateMarker(form.fractal.centreX, form.fractal.centreY,
+                                            form.view.pixelStep, form.view.generalStep);
+  QCOMPARE(form.view.marker.mode, zirvanta::MarkerState::Mode::Cross);
+  form.WakeRenderThread();
+  QVERIFY(form.WaitForRenderThreadIdle(kPatienceMs));
+  expectPlainPictures();
 }
 
 void MainFormTest::commandsDoNothingWhileAPassRuns() {
