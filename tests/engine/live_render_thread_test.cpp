@@ -53,6 +53,26 @@ Bitmap ExpectedGeneral(const Owner& owner) {
   return ExpectedPicture(GeneralGeometry(owner.view.generalStep), owner, &owner.view.marker);
 }
 
+TEST(DrawingSurface, CopiesColoursAndKeepsItsPixelsOpaque) {
+  DrawingSurface surface(3, 2, Colour{10, 20, 30});
+  Bitmap picture = surface.Snapshot();
+  EXPECT_EQ(picture.Row(1)[8], 30);  // blue
+  EXPECT_EQ(picture.Row(1)[9], 20);
+  EXPECT_EQ(picture.Row(1)[10], 10);  // red
+  EXPECT_EQ(picture.Row(1)[11], 0xFF);
+
+  Bitmap pass(3, 2, PixelFormat::Bgrx32);  // fourth bytes 0, as a pass leaves them
+  for (int j = 0; j < 2; ++j)
+    for (int i = 0; i < 12; ++i) pass.Row(j)[i] = static_cast<uint8_t>(i % 4 == 3 ? 0 : 40 + i);
+  surface.Draw([&](Bitmap& pixels) { CopyColours(pass, pixels); });
+  picture = surface.Snapshot();
+  for (int j = 0; j < 2; ++j) {
+    for (int i = 0; i < 12; ++i) {
+      EXPECT_EQ(picture.Row(j)[i], i % 4 == 3 ? 0xFF : 40 + i);
+    }
+  }
+}
+
 TEST(LiveRenderThread, FirstPassRunsAtOnceAndShowsThePlainPasses) {
   Owner owner;
   PlainRenderer renderer;
