@@ -31,23 +31,31 @@ namespace zirvanta::fast {
 namespace {
 
 // The live colourer: single-precision orbit, each step worked out in double precision.
+// Steps between looks at the lanes: short in the first phase, where neighbours finish within
+// a few steps, long in the second, where lanes run for hundreds.
 struct LiveRule {
   static constexpr bool kSinglePrecision = true;
-  static constexpr int kBlock = 2;
+  static constexpr int kBlock = 4;
+  static constexpr int kSecondBlock = 16;
   static constexpr int64_t kFirstBudget = 16;
+  // Single-precision orbits of the usual pictures do not repeat within 254 steps.
   static constexpr bool kCycles = false;
-  static constexpr unsigned kCompareEvery = 2;
-  static constexpr unsigned kSaveEvery = 16;
+  static constexpr unsigned kCompareSteps = 32;
+  static constexpr unsigned kSaveSteps = 128;
 };
 
 // The export colourer: double precision throughout, no fused multiply-add.
+template <bool kDetectCycles>
 struct ExportRule {
   static constexpr bool kSinglePrecision = false;
   static constexpr int kBlock = 8;
+  static constexpr int kSecondBlock = 16;
   static constexpr int64_t kFirstBudget = 32;
-  static constexpr bool kCycles = true;
-  static constexpr unsigned kCompareEvery = 2;
-  static constexpr unsigned kSaveEvery = 32;
+  static constexpr bool kCycles = kDetectCycles;
+  // A repeat with period p is seen once the orbit has settled on it, within kSaveSteps plus
+  // the least common multiple of p and kCompareSteps (10 for the start-up fractal).
+  static constexpr unsigned kCompareSteps = 32;
+  static constexpr unsigned kSaveSteps = 256;
 };
 
 template <class S, class Rule, int M>
@@ -104,10 +112,11 @@ class EscapeEngine {
     Next(zr, zi, rr, ii, ri, k);
   }
 
+  template <int kSteps>
   [[gnu::always_inline]] static inline void RunBlock(V (&zr)[M], V (&zi)[M], I (&cnt)[M],
                                                      Mask (&inside)[M], const Constants& k) {
-#pragma GCC unroll 16
-    for (int step = 0; step < K; ++step) {
+#pragma GCC unroll 32
+    for (int step = 0; step < kSteps; ++step) {
 #pragma GCC unroll 16
       for (int m = 0; m < M; ++m) Advance(zr[m], zi[m], cnt[m], inside[m], k);
     }
@@ -151,24 +160,32 @@ class EscapeEngine {
       inside[m] = S::FromBits(0);
     }
 
-    auto load = [&](int m) -> bool {
+    auto load = [&](int m) __attribute__((always_inline)) -> bool {
       if (stopLoading) return false;
       if (queueTail_ + M * L > scratch_.queueCapacity) {
         stopLoading = true;
         return false;
       }
-      if (column_ == columnEnd_ && !ClaimSegment()) {
-        stopLoading = true;
-        exhausted_ = true;
-        return false;
+      // Groups that all escape on the first step (the far outside, often most of a picture)
+      // are written at once and never take a slot.
+      for (;;) {
+        if (column_ == columnEnd_ && !ClaimSegment()) {
+          stopLoading = true;
+          exhausted_ = true;
+          return false;
+        }
+        const int64_t n = columnEnd_ - column_ < L ? columnEnd_ - column_ : L;
+        valid[m] = n == L ? kFull : (1u << n) - 1;
+        const V x = S::LoadPartial(job_.xs + column_, valid[m]);
+        const V y = S::Set(job_.ys[row_]);
+        pixel[m] = row_ * job_.width + column_;
+        column_ += n;
+        Next(zr[m], zi[m], S::Mul(x, x), S::Mul(y, y), S::Mul(x, y), k);  // z1, tested first
+        const Mask stay = S::StillInside(
+            S::FromBits(valid[m]), S::Add(S::Mul(zr[m], zr[m]), S::Mul(zi[m], zi[m])), k.four);
+        if (S::Bits(stay) != 0) break;
+        S::StoreCounts(job_.counts + pixel[m], k.one, valid[m]);
       }
-      const int64_t n = columnEnd_ - column_ < L ? columnEnd_ - column_ : L;
-      valid[m] = n == L ? kFull : (1u << n) - 1;
-      const V x = S::LoadPartial(job_.xs + column_, valid[m]);
-      const V y = S::Set(job_.ys[row_]);
-      pixel[m] = row_ * job_.width + column_;
-      column_ += n;
-      Next(zr[m], zi[m], S::Mul(x, x), S::Mul(y, y), S::Mul(x, y), k);  // z1, the first tested
       cnt[m] = k.zero;
       inside[m] = S::FromBits(valid[m]);
       zeroed[m] = 0;
@@ -178,7 +195,7 @@ class EscapeEngine {
       return true;
     };
 
-    auto retire = [&](int m) {
+    auto retire = [&](int m) __attribute__((always_inline)) {
       const unsigned in = S::Bits(inside[m]) & valid[m];
       const unsigned counted = valid[m] & ~in & ~zeroed[m] & S::LessBitsI(cnt[m], k.limit);
       S::StoreCounts(job_.counts + pixel[m], S::SelectI(counted, S::AddI(cnt[m], k.one), k.zero),
@@ -201,10 +218,10 @@ class EscapeEngine {
     }
     unsigned blocks = 0;
     while (loadedCount > 0) {
-      RunBlock(zr, zi, cnt, inside, k);
+      RunBlock<K>(zr, zi, cnt, inside, k);
       ++blocks;
       if constexpr (Rule::kCycles) {
-        if (blocks % Rule::kCompareEvery == 0) {
+        if (blocks % (Rule::kCompareSteps / K) == 0) {
 #pragma GCC unroll 16
           for (int m = 0; m < M; ++m) {
             const unsigned repeating = Repeating(zr[m], zi[m], savedR[m], savedI[m], inside[m]);
@@ -214,7 +231,7 @@ class EscapeEngine {
             }
           }
         }
-        if (blocks % Rule::kSaveEvery == 0) {
+        if (blocks % (Rule::kSaveSteps / K) == 0) {
 #pragma GCC unroll 16
           for (int m = 0; m < M; ++m) {
             S::Store(savedR[m], zr[m]);
@@ -259,7 +276,7 @@ class EscapeEngine {
 
     // Retires the done lanes of slot m and refills every free lane it can; false when a lane
     // stays empty for want of queued pixels.
-    auto service = [&](int m, unsigned done) -> bool {
+    auto service = [&](int m, unsigned done) __attribute__((always_inline)) -> bool {
       if (done != 0) {
         const unsigned counted =
             done & ~S::Bits(inside[m]) & ~zeroed[m] & S::LessBitsI(cnt[m], k.limit);
@@ -307,10 +324,10 @@ class EscapeEngine {
     }
     if (anyOccupied != 0 && (drain || !starved)) {
       for (;;) {
-        RunBlock(zr, zi, cnt, inside, k);
+        RunBlock<Rule::kSecondBlock>(zr, zi, cnt, inside, k);
         ++secondBlocks_;
         if constexpr (Rule::kCycles) {
-          if (secondBlocks_ % Rule::kCompareEvery == 0) {
+          if (secondBlocks_ % (Rule::kCompareSteps / Rule::kSecondBlock) == 0) {
 #pragma GCC unroll 16
             for (int m = 0; m < M; ++m) {
               const unsigned repeating =
@@ -321,7 +338,7 @@ class EscapeEngine {
               }
             }
           }
-          if (secondBlocks_ % Rule::kSaveEvery == 0) {
+          if (secondBlocks_ % (Rule::kSaveSteps / Rule::kSecondBlock) == 0) {
 #pragma GCC unroll 16
             for (int m = 0; m < M; ++m) {
               S::Store(savedR_[m], zr[m]);

@@ -12,6 +12,10 @@
 #include "kernels.h"
 #include "worker_pool.h"
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 namespace zirvanta {
 namespace {
 
@@ -37,6 +41,16 @@ auto BitsOf(T value) {
   }
 }
 
+// The rounding of the calling thread: the counts depend on it as much as on c.
+uint32_t FloatingPointModes() {
+  uint32_t modes = static_cast<uint32_t>(std::fegetround());
+#if defined(__x86_64__) || defined(__i386__)
+  // Denormals-are-zero, exception masks, rounding and flush-to-zero of the vector unit.
+  modes |= (_mm_getcsr() & 0xFFC0u) << 16;
+#endif
+  return modes;
+}
+
 // What a picture's counts depend on, compared bit for bit (so a NaN centre still matches and
 // -0 and +0 do not).
 struct PictureKey {
@@ -44,12 +58,14 @@ struct PictureKey {
   int height = 0;
   uint32_t x0 = 0, y0 = 0, step = 0;
   uint64_t cr = 0, ci = 0;
+  uint32_t modes = 0;
   friend bool operator==(const PictureKey&, const PictureKey&) = default;
 };
 
 PictureKey KeyOf(const PictureGeometry& g, const FractalState& state) {
-  return {g.width, g.height, BitsOf(g.x0), BitsOf(g.y0), BitsOf(g.step),
-          BitsOf(state.cx), BitsOf(state.cy)};
+  return {g.width,          g.height,         BitsOf(g.x0),
+          BitsOf(g.y0),     BitsOf(g.step),   BitsOf(state.cx),
+          BitsOf(state.cy), FloatingPointModes()};
 }
 
 void ColourPixels(const uint16_t* counts, int64_t count, const PaletteEntry* palette,
@@ -143,9 +159,10 @@ struct RowTask {
 
 class FastRenderer::Impl {
  public:
-  Impl(int threadCount, std::optional<fast::SimdTarget> target)
+  Impl(int threadCount, std::optional<fast::SimdTarget> target, bool cycleDetection)
       : target_(target && fast::SimdTargetAvailable(*target) ? *target : fast::BestSimdTarget()),
         kernels_(fast::KernelsFor(target_)),
+        exportKernel_(cycleDetection ? kernels_.exportCounts : kernels_.exportCountsWithoutCycles),
         pool_(ThreadsFor(threadCount) - 1),
         participants_(static_cast<size_t>(pool_.Participants())) {}
 
@@ -258,13 +275,16 @@ class FastRenderer::Impl {
     job.ci = inputs.ci;
     job.limit = limit;
     job.counts = exportCounts_.data();
-    RunCounts(job, kernels_.exportCounts, palette, bitmap, firstRow);
+    RunCounts(job, exportKernel_, palette, bitmap, firstRow);
   }
 
   void SetWorkerPriority(ThreadPriority priority) { pool_.SetPriority(priority); }
   int ThreadCount() const { return pool_.Participants(); }
   fast::SimdTarget Target() const { return target_; }
   Statistics Stats() const { return stats_; }
+  void ForgetStoredPictures() {
+    for (StoredPicture& stored : stored_) stored.valid = false;
+  }
   std::vector<int> WorkerThreadIds() const { return pool_.ThreadIds(); }
 
  private:
@@ -369,6 +389,7 @@ class FastRenderer::Impl {
 
   fast::SimdTarget target_;
   const fast::Kernels& kernels_;
+  fast::CountFn exportKernel_;
   fast::WorkerPool pool_;
   std::vector<Participant> participants_;
   std::vector<double> xs_, ys_;
@@ -383,8 +404,9 @@ class FastRenderer::Impl {
   Statistics stats_;
 };
 
-FastRenderer::FastRenderer(int threadCount, std::optional<fast::SimdTarget> target)
-    : impl_(std::make_unique<Impl>(threadCount, target)) {}
+FastRenderer::FastRenderer(int threadCount, std::optional<fast::SimdTarget> target,
+                           bool cycleDetection)
+    : impl_(std::make_unique<Impl>(threadCount, target, cycleDetection)) {}
 
 FastRenderer::~FastRenderer() = default;
 
@@ -406,6 +428,7 @@ void FastRenderer::SetWorkerPriority(ThreadPriority priority) {
 int FastRenderer::ThreadCount() const { return impl_->ThreadCount(); }
 fast::SimdTarget FastRenderer::Target() const { return impl_->Target(); }
 FastRenderer::Statistics FastRenderer::Stats() const { return impl_->Stats(); }
+void FastRenderer::ForgetStoredPictures() { impl_->ForgetStoredPictures(); }
 std::vector<int> FastRenderer::WorkerThreadIds() const { return impl_->WorkerThreadIds(); }
 
 }  // namespace zirvanta

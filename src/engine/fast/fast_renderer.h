@@ -25,9 +25,11 @@ class FastRenderer final : public Renderer {
 
   // threadCount 0 takes one thread per hardware thread; the calling thread is one of them,
   // the others are started here and live as long as the renderer. A target the processor
-  // lacks falls back to the best one it has. Throws std::system_error when a thread cannot be
-  // created.
-  explicit FastRenderer(int threadCount = 0, std::optional<fast::SimdTarget> target = std::nullopt);
+  // lacks falls back to the best one it has. Without cycle detection the export runs every
+  // inside point to the limit (the pictures are the same; only for measuring). Throws
+  // std::system_error when a thread cannot be created.
+  explicit FastRenderer(int threadCount = 0, std::optional<fast::SimdTarget> target = std::nullopt,
+                        bool cycleDetection = true);
   ~FastRenderer() override;
 
   FastRenderer(const FastRenderer&) = delete;
@@ -49,6 +51,8 @@ class FastRenderer final : public Renderer {
   int ThreadCount() const;
   fast::SimdTarget Target() const;
   Statistics Stats() const;
+  // Drops the stored counts: the next picture is computed whatever it asks for.
+  void ForgetStoredPictures();
   // Kernel thread ids of the worker threads (the calling thread is not among them).
   std::vector<int> WorkerThreadIds() const;
 

@@ -53,6 +53,7 @@ using CountFn = void (*)(const CountJob& job, CountScratch& scratch);
 struct Kernels {
   CountFn live;
   CountFn exportCounts;
+  CountFn exportCountsWithoutCycles;  // to measure what the cycle detection gains
 };
 
 const Kernels& KernelsFor(SimdTarget target);

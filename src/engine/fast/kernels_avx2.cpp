@@ -104,7 +104,11 @@ void LiveCountsAvx2(const CountJob& job, CountScratch& scratch) {
 }
 
 void ExportCountsAvx2(const CountJob& job, CountScratch& scratch) {
-  RunEngine<Avx2, ExportRule, 4>(job, scratch);
+  RunEngine<Avx2, ExportRule<true>, 4>(job, scratch);
+}
+
+void ExportCountsWithoutCyclesAvx2(const CountJob& job, CountScratch& scratch) {
+  RunEngine<Avx2, ExportRule<false>, 4>(job, scratch);
 }
 
 }  // namespace zirvanta::fast

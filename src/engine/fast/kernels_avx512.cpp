@@ -89,7 +89,11 @@ void LiveCountsAvx512(const CountJob& job, CountScratch& scratch) {
 }
 
 void ExportCountsAvx512(const CountJob& job, CountScratch& scratch) {
-  RunEngine<Avx512, ExportRule, 5>(job, scratch);
+  RunEngine<Avx512, ExportRule<true>, 5>(job, scratch);
+}
+
+void ExportCountsWithoutCyclesAvx512(const CountJob& job, CountScratch& scratch) {
+  RunEngine<Avx512, ExportRule<false>, 5>(job, scratch);
 }
 
 }  // namespace zirvanta::fast
