@@ -151,6 +151,8 @@ def main():
     parser.add_argument("--program", required=True)
     parser.add_argument("--reference", required=True)
     args = parser.parse_args()
+    args.program = os.path.abspath(args.program)
+    args.reference = os.path.abspath(args.reference)
     for tool in ("Xvfb", "import", "xdotool"):
         if shutil.which(tool) is None:
             print("SKIP: %s is not installed" % tool)
