@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -19,8 +20,10 @@
 #include <limits>
 
 #include "controls/picture_box.h"
+#include "engine/number_text.h"
 #include "engine/numeric.h"
 #include "engine/palette.h"
+#include "engine/view_steering.h"
 
 namespace {
 
@@ -65,6 +68,7 @@ TMainForm::TMainForm(const QString& startFolder, Dependencies dependencies, QWid
                                  : std::make_unique<zirvanta::PlainRenderer>()),
       livePicture_(zirvanta::kLiveWidth, zirvanta::kLiveHeight, kPictureBackground),
       generalPicture_(zirvanta::kGeneralWidth, zirvanta::kGeneralHeight, kPictureBackground) {
+  paletteRebuilt_ = std::move(dependencies.paletteRebuilt);
   // The window and its controls; the factor sliders stand at 402 and 339.
   BuildControls();
 
@@ -97,8 +101,8 @@ TMainForm::TMainForm(const QString& startFolder, Dependencies dependencies, QWid
   view.pixelStep = view.defaultStep;
   view.generalStep = zirvanta::GeneralViewStep();
 
-  fractal.cx = static_cast<double>(TrackBarCx->value() * 0.001L);
-  fractal.cy = static_cast<double>(TrackBarCy->value() * 0.001L);
+  fractal.cx = zirvanta::FactorOfPosition(TrackBarCx->value());
+  fractal.cy = zirvanta::FactorOfPosition(TrackBarCy->value());
   ShowFactor(E_cx, fractal.cx);
   ShowFactor(E_cy, fractal.cy);
 
@@ -107,9 +111,10 @@ TMainForm::TMainForm(const QString& startFolder, Dependencies dependencies, QWid
   Pic->setCursor(ScreenCursor(kCursorKoef));
 
   // Factor drag at the start-up scale: a drag across the picture spans a slider's range.
-  const long double stepRatio = static_cast<long double>(view.pixelStep) / view.defaultStep;
-  factorDragKx = static_cast<float>(2.0L * TrackBarCx->maximum() * stepRatio / zirvanta::kLiveWidth);
-  factorDragKy = static_cast<float>(2.0L * TrackBarCy->maximum() * stepRatio / zirvanta::kLiveHeight);
+  const zirvanta::FactorDragRatios ratios = zirvanta::FactorDragRatiosFor(
+      view.pixelStep, view.defaultStep, TrackBarCx->maximum(), TrackBarCy->maximum());
+  factorDragKx = ratios.kx;
+  factorDragKy = ratios.ky;
 
   TrackBarR0->setValue(fractal.palette.r0);
   TrackBarG0->setValue(fractal.palette.g0);
@@ -134,6 +139,12 @@ TMainForm::TMainForm(const QString& startFolder, Dependencies dependencies, QWid
   MouseArmed = true;
   applyPaletteAtOnce = true;
 
+  // The controls act from here on; setting them up above changed nothing through them.
+  ConnectFactors();
+  ConnectPalette();
+  ConnectTools();
+  ConnectGeneralView();
+
   StartRenderThread(std::move(dependencies.threadLauncher));
 
   FormCreate();
@@ -148,6 +159,8 @@ void TMainForm::StartRenderThread(zirvanta::LiveRenderThread::Launcher launcher)
     QWidget* box = which == LivePicture::Live ? static_cast<QWidget*>(live) : general;
     QMetaObject::invokeMethod(box, [box] { box->update(); }, Qt::QueuedConnection);
   };
+  // An empty event at the end of each pass wakes a sweep that waits in the event loop.
+  callbacks.idleReached = [this] { QMetaObject::invokeMethod(this, [] {}, Qt::QueuedConnection); };
   renderThread_ = std::make_unique<zirvanta::LiveRenderThread>(
       *renderer_, zirvanta::LiveRenderSource{fractal, palette, view}, livePicture_,
       generalPicture_, std::move(callbacks));
@@ -257,11 +270,7 @@ void TMainForm::FractalN1Execute() {
   if (!RenderThreadIdle()) return;
   FractalN1->setChecked(true);
   fractal.fractalType = zirvanta::kFractalTypeZSquaredPlusC;
-  zirvanta::SetViewWidth(fractal, view, 5.0f);
-  fractal.centreX = 0.0f;
-  fractal.centreY = 0.0f;
-  view.pixelStep = view.defaultStep;
-  view.marker = zirvanta::ResetMarker();
+  zirvanta::SetDefaultView(fractal, view);
   zirvanta::SelectColourer(fractal, zirvanta::kFractalTypeZSquaredPlusC);
   WakeRenderThread();
 }
@@ -287,7 +296,8 @@ QPoint TMainForm::CursorHotSpot(int number) {
 }
 
 void TMainForm::ShowFactor(QLineEdit* edit, double value) {
-  edit->setText(QLocale().toString(value, 'g', 15));
+  const QByteArray separator = QLocale().decimalPoint().toUtf8();
+  edit->setText(QString::fromStdString(zirvanta::FactorText(value, separator.toStdString())));
 }
 
 bool TMainForm::event(QEvent* event) {
@@ -299,9 +309,13 @@ bool TMainForm::event(QEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  const bool ownWidget =
+      watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this;
   // Hints go to the status bar only: no control of this window shows a tooltip.
-  if (event->type() == QEvent::ToolTip && watched->isWidgetType() &&
-      static_cast<QWidget*>(watched)->window() == this) {
+  if (event->type() == QEvent::ToolTip && ownWidget) return true;
+  // The window sees keys before its controls do, while it is the active window.
+  if (event->type() == QEvent::KeyPress && ownWidget && isActiveWindow() &&
+      FormKeyDown(*static_cast<QKeyEvent*>(event))) {
     return true;
   }
   return QMainWindow::eventFilter(watched, event);

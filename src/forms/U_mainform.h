@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "engine/drawing_surface.h"
@@ -20,6 +21,7 @@ class QActionGroup;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -42,6 +44,9 @@ class TMainForm : public QMainWindow {
   struct Dependencies {
     std::unique_ptr<zirvanta::Renderer> renderer;                  // null: the plain renderer
     zirvanta::LiveRenderThread::Launcher threadLauncher;           // null: a std::thread
+    // For tests: runs on the user-interface thread after each rebuild of the palette by the
+    // palette controls, while the hourglass is still shown.
+    std::function<void()> paletteRebuilt;
   };
 
   // startFolder holds settings.dat, fractals/ and paletts/; it is made absolute once here.
@@ -67,6 +72,53 @@ class TMainForm : public QMainWindow {
   // --- commands -------------------------------------------------------------------------------
   void CloseAppExecute();
   void FractalN1Execute();
+
+  // --- factors: the sliders are the only writers of c among the controls ---------------------
+  void TrackBarCxChange(int position);
+  void TrackBarCyChange(int position);
+  void PlusCxClick();
+  void MinusCxClick();
+  void PlusCyClick();
+  void MinusCyClick();
+  // A sweep runs inside the call, processing events between its steps, until it is stopped.
+  void UpCxClick();
+  void DownCxClick();
+  void UpCyClick();
+  void DownCyClick();
+  void StopCxClick();
+  void StopCyClick();
+  void StopAllSweeps();  // sets both stop requests; a running sweep ends at its next step
+
+  // --- palette controls ---------------------------------------------------------------------
+  void TrackBarR0Change(int position);
+  void TrackBarG0Change(int position);
+  void TrackBarB0Change(int position);
+  void TrackBarR1Change(int position);
+  void TrackBarG1Change(int position);
+  void TrackBarB1Change(int position);
+  void TypeOfPaletteChange(int index);
+  void IsChPaletteClick();
+  void ChPaletteClick();
+
+  // --- mouse tools, + and -, Home -------------------------------------------------------------
+  void KoefScrExecute();
+  void ZoomExecute();
+  void ToCurExecute();
+  void HandToolExecute();
+  void FromToExecute();
+  void DefaultParExecute();
+  void LupaPlusClick();
+  void LupaMinusClick();
+  void PicMouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, int x, int y);
+  void PicMouseMove(Qt::MouseButtons buttons, int x, int y);
+  void PicMouseUp(Qt::MouseButton button, Qt::MouseButtons buttons, int x, int y);
+  // U, + and -, seen before the focused control; true when the key was used.
+  bool FormKeyDown(const QKeyEvent& key);
+
+  // --- general view ---------------------------------------------------------------------------
+  void GeneralViewMouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, int x, int y);
+  void GeneralViewMouseMove(Qt::MouseButtons buttons, int x, int y);
+  void GeneralViewMouseUp(Qt::MouseButton button, Qt::MouseButtons buttons, int x, int y);
 
   // The slide show's timer interval for a delay as settings.dat may hold it: at least one
   // second, and never more than a timer can take.
@@ -99,6 +151,8 @@ class TMainForm : public QMainWindow {
   float factorDragKy = 0.0f;
   bool MouseArmed = true;
   bool applyPaletteAtOnce = true;
+  // Set while a loaded c is placed on the sliders, so that c keeps its exact value.
+  bool sliderSyncSuppressed = false;
 
   struct SweepState {
     bool stopRe = false, stopIm = false;
@@ -175,6 +229,12 @@ class TMainForm : public QMainWindow {
   QAction* ViewF = nullptr;
   QAction* Options = nullptr;
   QAction* About = nullptr;
+  QAction* KoefScr = nullptr;
+  QAction* Zoom = nullptr;
+  QAction* ToCur = nullptr;
+  QAction* HandTool = nullptr;
+  QAction* FromTo = nullptr;
+  QAction* DefaultPar = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;  // FormClose
@@ -195,7 +255,35 @@ class TMainForm : public QMainWindow {
   void FormDestroy();
   void ShowFactor(QLineEdit* edit, double value);
 
+  // Behaviour of the controls, by concern (U_mainform_factors.cpp, _palette, _tools, _general).
+  void ConnectFactors();
+  void ConnectPalette();
+  void ConnectTools();
+  void ConnectGeneralView();
+
+  enum class SweepAxis { Re, Im };
+  enum class SweepDirection { Up, Down };
+  void FactorSliderChange(QSlider* slider, double& factor, QLineEdit* edit);
+  void RunSweep(SweepAxis axis, SweepDirection direction);
+  bool SweepMustEnd(SweepAxis axis, SweepDirection direction) const;
+  bool ProcessEventsOfSweep(SweepAxis axis, SweepDirection direction, bool waitForIdle);
+
+  void PaletteSliderChange(int32_t zirvanta::PaletteParams::*field, const QSlider* slider);
+  void TakePaletteSliders();
+  void PaletteChanged();  // DrawPaletteLine after BuildPalette, then wake the thread
+
+  void ChooseTool(ToolMode mode);
+  void ApplyView();  // UpdateMarker, then wake the thread
+  void ShowCoordinates(long double x, long double y);
+
   std::array<QCursor, 7> cursors_;
+  std::function<void()> paletteRebuilt_;
+
+  // Drag data of the picture: the press point and slider positions of the factor drag, the last
+  // point of the hand and the drag zoom.
+  int pressX_ = 0, pressY_ = 0;
+  int pressPositionX_ = 0, pressPositionY_ = 0;
+  int lastX_ = 0, lastY_ = 0;
 
   zirvanta::SettingsAtStart settingsAtStart_;
   QPoint appliedPosition_;  // where the window was put; stands for the stored position
