@@ -120,6 +120,7 @@ struct Window {
     form = std::make_unique<TMainForm>(folder.path(), std::move(dependencies));
     form->show();
     form->activateWindow();
+    QTest::qWaitForWindowActive(form.get());
   }
   TMainForm& operator*() { return *form; }
   TMainForm* operator->() { return form.get(); }
