@@ -137,6 +137,7 @@ class EscapeEngine {
     const int64_t segment = job_.nextSegment->fetch_add(1, std::memory_order_relaxed);
     if (segment >= job_.segmentCount) return false;
     scratch_.segments[scratch_.segmentsClaimed++] = segment;
+    endInSight_ = job_.segmentCount - segment <= 2 * job_.participants;
     SegmentBounds(job_, segment, row_, column_, columnEnd_);
     return true;
   }
@@ -166,7 +167,7 @@ class EscapeEngine {
 
     auto load = [&](int m) __attribute__((always_inline)) -> bool {
       if (stopLoading) return false;
-      if (queueTail_ + M * L > scratch_.queueCapacity) {
+      if (queueTail_ + M * L > (endInSight_ ? 2 * M * L : scratch_.queueCapacity)) {
         stopLoading = true;
         return false;
       }
@@ -381,6 +382,7 @@ class EscapeEngine {
   int64_t column_ = 0;
   int64_t columnEnd_ = 0;
   bool exhausted_ = false;
+  bool endInSight_ = false;
   int64_t queueHead_ = 0;
   int64_t queueTail_ = 0;
   // The second phase's lanes between its calls.

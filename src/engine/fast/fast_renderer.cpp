@@ -308,6 +308,8 @@ class FastRenderer::Impl {
     SplitIntoSegments(job);
     std::atomic<int64_t> nextSegment{0};
     job.nextSegment = &nextSegment;
+    const bool shared = Shared(job.width * job.rows);
+    job.participants = shared ? pool_.Participants() : 1;
     for (Participant& participant : participants_) participant.Prepare(job.segmentCount);
     CountTask task;
     task.job = &job;
@@ -317,7 +319,7 @@ class FastRenderer::Impl {
     task.bitmap = &bitmap;
     task.firstBitmapRow = firstBitmapRow;
     std::fegetenv(&task.environment);
-    if (Shared(job.width * job.rows)) {
+    if (shared) {
       pool_.Run(&CountTask::Run, &task);
     } else {
       CountTask::Run(&task, 0);

@@ -23,15 +23,19 @@ struct CountJob {
   int64_t segmentsPerRow = 0;
   int64_t segmentCount = 0;
   std::atomic<int64_t>* nextSegment = nullptr;
+  int participants = 1;  // threads working on the job
 };
 
 // Segments of wide rows are a multiple of every vector length, so only a row's last group of
 // pixels can be partial.
-inline constexpr int64_t kSegmentWidth = 512;
+inline constexpr int64_t kSegmentWidth = 256;
 
 // What one thread needs besides the job: a queue of slow pixels that are carried on with
 // (their state, steps taken and pixel index) and the list of segments it claimed. Owned by the
-// renderer and sized before the job starts, so the kernels never allocate.
+// renderer and sized before the job starts, so the kernels never allocate. A thread works only
+// on its own queue: the queue is kept short (a full one is worked off before new segments are
+// taken), and shorter still towards the end of a job, so that no thread is left with a long
+// queue while the others have nothing to do.
 struct CountScratch {
   double* queueZr = nullptr;
   double* queueZi = nullptr;
@@ -42,7 +46,7 @@ struct CountScratch {
   int64_t segmentsClaimed = 0;  // filled in by the kernel
 };
 
-inline constexpr int64_t kMinQueueCapacity = 4096;
+inline constexpr int64_t kMinQueueCapacity = 1024;
 
 // The two colourers' rules: the live one (single-precision orbit, double-precision step,
 // limit 254) and the export one (double precision, no fused multiply-add, the job's limit).

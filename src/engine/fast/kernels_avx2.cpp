@@ -100,15 +100,15 @@ struct Avx2 {
 namespace zirvanta::fast {
 
 void LiveCountsAvx2(const CountJob& job, CountScratch& scratch) {
-  RunEngine<Avx2, LiveRule, 4>(job, scratch);
+  RunEngine<Avx2, LiveRule, 5>(job, scratch);
 }
 
 void ExportCountsAvx2(const CountJob& job, CountScratch& scratch) {
-  RunEngine<Avx2, ExportRule<true>, 4>(job, scratch);
+  RunEngine<Avx2, ExportRule<true>, 5>(job, scratch);
 }
 
 void ExportCountsWithoutCyclesAvx2(const CountJob& job, CountScratch& scratch) {
-  RunEngine<Avx2, ExportRule<false>, 4>(job, scratch);
+  RunEngine<Avx2, ExportRule<false>, 5>(job, scratch);
 }
 
 }  // namespace zirvanta::fast
