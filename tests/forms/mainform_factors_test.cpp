@@ -23,8 +23,6 @@ std::vector<int> Positions(const QSignalSpy& spy) {
   return positions;
 }
 
-void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-
 bool NoSweepRuns(const TMainForm& form) {
   const TMainForm::SweepState& s = form.sweep;
   return !s.reUp && !s.reDown && !s.imUp && !s.imDown;

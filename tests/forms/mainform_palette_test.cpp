@@ -23,13 +23,6 @@ Palette Built(const PaletteParams& params) {
   return palette;
 }
 
-void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-
-void Key(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-  widget->setFocus();
-  QTest::keyClick(widget, key, modifiers);
-}
-
 }  // namespace
 
 class MainFormPaletteTest : public QObject {

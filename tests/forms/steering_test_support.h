@@ -3,6 +3,7 @@
 // What the tests of the main window's controls share: a renderer the test can hold inside a
 // pass as often as it likes, a window built around it, and a script that acts from inside the
 // event processing of a sweep.
+#include <QAbstractButton>
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QTemporaryDir>
@@ -120,7 +121,7 @@ struct Window {
     form = std::make_unique<TMainForm>(folder.path(), std::move(dependencies));
     form->show();
     form->activateWindow();
-    QTest::qWaitForWindowActive(form.get());
+    (void)QTest::qWaitForWindowActive(form.get());
   }
   TMainForm& operator*() { return *form; }
   TMainForm* operator->() { return form.get(); }
@@ -217,5 +218,47 @@ struct LocaleScope {
   explicit LocaleScope(const QLocale& locale) { QLocale::setDefault(locale); }
   ~LocaleScope() { QLocale::setDefault(QLocale::c()); }
 };
+
+}  // namespace steering_test
+
+namespace steering_test {
+
+// Mouse input through the window, as the platform delivers it: the widget under the pointer
+// gets it, and a widget pressed on keeps getting the moves while a button is held.
+inline QWindow* WindowOf(QWidget* widget) { return widget->window()->windowHandle(); }
+inline QPoint InWindow(QWidget* widget, QPoint at) { return widget->mapTo(widget->window(), at); }
+
+inline void Press(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+  QTest::mousePress(WindowOf(widget), button, Qt::NoModifier, InWindow(widget, at));
+}
+inline void Release(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+  QTest::mouseRelease(WindowOf(widget), button, Qt::NoModifier, InWindow(widget, at));
+}
+inline void ClickAt(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+  Press(widget, at, button);
+  Release(widget, at, button);
+}
+// With no button held the pointer itself moves, which also gives the enter and leave events
+// that bring the hints.
+inline void MoveTo(QWidget* widget, QPoint at) {
+  if (QGuiApplication::mouseButtons() == Qt::NoButton) {
+    QCursor::setPos(widget->mapToGlobal(at));
+    QCoreApplication::processEvents();
+    return;
+  }
+  QTest::mouseMove(WindowOf(widget), InWindow(widget, at));
+}
+
+inline void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+inline void Key(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  widget->setFocus();
+  QTest::keyClick(widget, key, modifiers);
+}
+
+inline QString Coordinates(const char* x, const char* y) {
+  return QStringLiteral(" ( X,Y ) =   ") + QLatin1String(x) + QStringLiteral("   ") +
+         QLatin1String(y);
+}
 
 }  // namespace steering_test
