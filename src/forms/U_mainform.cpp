@@ -200,8 +200,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::FormClose() {
-  sweep.stopRe = true;
-  sweep.stopIm = true;
+  // A sweep running in the event processing below this call ends at its next step.
+  StopAllSweeps();
   // The start folder is held as an absolute path, so no working directory needs restoring.
   zirvanta::WriteSettings(LocalPath(StartFolder), CurrentSettings(),
                           settingsAtStart_.startupCopy);
