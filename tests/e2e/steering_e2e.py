@@ -90,6 +90,26 @@ class Session:
         x, y = self.screen_point(place, offset)
         self.display.run("xdotool", "mousemove", "--sync", str(x), str(y), "click", "1")
 
+    def visible_windows(self):
+        result = self.display.run("xdotool", "search", "--onlyvisible", "--pid",
+                                  str(self.program.pid))
+        return len(result.stdout.split())
+
+    def wait_for_windows(self, count, what):
+        deadline = time.monotonic() + PATIENCE
+        while self.visible_windows() != count:
+            if time.monotonic() > deadline:
+                base.fail(what)
+            time.sleep(0.2)
+
+    def choose_next_palette_type(self):
+        """Opens the palette type list, takes the next item and waits until the list is gone."""
+        windows = self.visible_windows()
+        self.click(PALETTE_TYPE)
+        self.wait_for_windows(windows + 1, "the palette type list did not open")
+        self.display.run("xdotool", "key", "Down", "Return")
+        self.wait_for_windows(windows, "the palette type list did not close")
+
     def drag(self, place, start, end):
         sx, sy = self.screen_point(place, start)
         ex, ey = self.screen_point(place, end)
@@ -136,9 +156,7 @@ def main():
 
             # "To apply" off: the chosen type waits for U.
             session.click(TO_APPLY)
-            session.click(PALETTE_TYPE)
-            time.sleep(0.5)
-            display.run("xdotool", "key", "Down", "Return")
+            session.choose_next_palette_type()
             session.expect_unchanged("choosing SSS with \"To apply\" off")
             session.key("u")
             last = session.expect("the U key", "type", 2)
