@@ -1,5 +1,6 @@
 #include "U_mainform.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -159,8 +160,12 @@ void TMainForm::StartRenderThread(zirvanta::LiveRenderThread::Launcher launcher)
     QWidget* box = which == LivePicture::Live ? static_cast<QWidget*>(live) : general;
     QMetaObject::invokeMethod(box, [box] { box->update(); }, Qt::QueuedConnection);
   };
-  // An empty event at the end of each pass wakes a sweep that waits in the event loop.
-  callbacks.idleReached = [this] { QMetaObject::invokeMethod(this, [] {}, Qt::QueuedConnection); };
+  // The end of each pass wakes this thread's event loop, in which a sweep may wait for it;
+  // waking it is safe from any thread and allocates nothing.
+  QAbstractEventDispatcher* const dispatcher = QAbstractEventDispatcher::instance();
+  callbacks.idleReached = [dispatcher] {
+    if (dispatcher) dispatcher->wakeUp();
+  };
   renderThread_ = std::make_unique<zirvanta::LiveRenderThread>(
       *renderer_, zirvanta::LiveRenderSource{fractal, palette, view}, livePicture_,
       generalPicture_, std::move(callbacks));

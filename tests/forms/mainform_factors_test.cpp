@@ -50,6 +50,7 @@ class MainFormFactorsTest : public QObject {
   void anImSweepEndsTheReSweepAndEitherStopEndsIt();
   void aSweepRunsBackAndForthBetweenTheEndsAndTheViewFollows();
   void eventsAreProcessedWhileASweepWaitsForAPass();
+  void theEndOfAPassWakesAWaitingSweep();
   void closingTheWindowEndsASweep();
   void destroyingTheWindowDuringASweepTouchesNothingOfIt();
 };
@@ -378,6 +379,27 @@ void MainFormFactorsTest::eventsAreProcessedWhileASweepWaitsForAPass() {
   QVERIFY(sweepRanMeanwhile);
   QCOMPARE(stepsWhileHeld, qsizetype{0});  // it waited for the pass instead of stepping past it
   QVERIFY(w.Idle());
+}
+
+void MainFormFactorsTest::theEndOfAPassWakesAWaitingSweep() {
+  Window w;
+  QVERIFY(w.Idle());
+  w->TrackBarCx->setValue(1990);
+  QVERIFY(w.Idle());
+  // No timer or input runs meanwhile: only the passes' ends can wake the sweep between steps.
+  bool watchdogFired = false;
+  QTimer::singleShot(kPatienceMs, w.form.get(), [&] {
+    watchdogFired = true;
+    w->StopAllSweeps();
+  });
+  connect(w->TrackBarCx, &QSlider::valueChanged, w.form.get(), [&](int position) {
+    if (position <= 1980) w->StopAllSweeps();
+  });
+  Click(w->UpCx);
+  QVERIFY(!watchdogFired);
+  QCOMPARE(w->TrackBarCx->value(), 1980);
+  QVERIFY(w.Idle());
+  QCOMPARE(w->fractal.cx, FactorOfPosition(1980));
 }
 
 void MainFormFactorsTest::closingTheWindowEndsASweep() {
