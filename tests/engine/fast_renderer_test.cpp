@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cfenv>
 #include <cmath>
+#include <cstdlib>
+#include <new>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -20,6 +22,22 @@
 #include "engine/colourer.h"
 #include "engine/render.h"
 #include "engine/view.h"
+
+// Counts the allocations made while counting is switched on, on any thread. (GCC takes the
+// malloc and free below for a mismatch with the library's operator new.)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+namespace {
+std::atomic<bool> countAllocations{false};
+std::atomic<int> allocations{0};
+}  // namespace
+
+void* operator new(size_t size) {
+  if (countAllocations.load(std::memory_order_relaxed)) allocations.fetch_add(1);
+  if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
+  throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, size_t) noexcept { std::free(memory); }
 
 namespace zirvanta {
 namespace {
@@ -363,6 +381,32 @@ TEST(FastRenderer, OnlyAChangedPaletteIsAnsweredFromTheStoredCounts) {
 // A colourer the renderer does not know: it may read anything of the state.
 int WidthDependentColourer(float x, float y, const FractalState& state) {
   return (x * x + y * y < state.viewWidth * state.viewWidth / 16) ? 7 : 3;
+}
+
+TEST(FastRenderer, PassesAllocateNothingOnceWarmedUp) {
+  FastRenderer renderer(2);
+  const Palette palette = Build(PaletteParams{});
+  const PictureGeometry live = LiveGeometry(0.0f, 0.0f, DefaultPixelStep());
+  const PictureGeometry general = GeneralGeometry(GeneralViewStep());
+  Bitmap liveBitmap(live.width, live.height, PixelFormat::Bgrx32);
+  Bitmap generalBitmap(general.width, general.height, PixelFormat::Bgrx32);
+  const ExportGeometry e = MakeExportGeometry(0.0f, 0.0f, 5.0f, 640, 480);
+  Bitmap exportBitmap(640, 480, PixelFormat::Bgr24);
+  FractalState state;
+  auto pass = [&](int n) {
+    state.cx = 0.402 + n * 1e-6;  // a new c each pass: the counts are computed, not recoloured
+    renderer.RenderPicture(live, state, palette, liveBitmap);
+    renderer.RenderPicture(general, state, palette, generalBitmap);
+    const ExportInputs inputs{state.cx, state.cy, 1022, &palette};
+    renderer.RenderExportRows(e, inputs, 21 * (n % 20), 21, e.y0, exportBitmap);
+  };
+  for (int n = 0; n < 8; ++n) pass(n);
+  const uint64_t computed = renderer.Stats().picturesComputed;
+  countAllocations = true;
+  for (int n = 8; n < 16; ++n) pass(n);
+  countAllocations = false;
+  EXPECT_EQ(allocations.load(), 0);
+  EXPECT_EQ(renderer.Stats().picturesComputed, computed + 16);
 }
 
 TEST(FastRenderer, AnotherColourerIsCalledPixelByPixelAndNeverStored) {
