@@ -312,8 +312,7 @@ class EscapeEngine {
           slotPixel_[m][std::countr_zero(bits)] = scratch_.queuePixel[j++];
         }
         queueHead_ = j;
-        S::Store(savedR_[m], S::Select(take, zr[m], S::Load(savedR_[m])));
-        S::Store(savedI_[m], S::Select(take, zi[m], S::Load(savedI_[m])));
+        unsaved_[m] |= take;  // no copy of the new orbits yet: not compared until the next save
         occupied[m] |= take;
       }
       inside[m] = S::FromBits((S::Bits(inside[m]) & occupied[m] & ~take) | take);
@@ -336,7 +335,8 @@ class EscapeEngine {
 #pragma GCC unroll 16
             for (int m = 0; m < M; ++m) {
               const unsigned repeating =
-                  Repeating(zr[m], zi[m], savedR_[m], savedI_[m], inside[m]) & occupied[m];
+                  Repeating(zr[m], zi[m], savedR_[m], savedI_[m], inside[m]) & occupied[m] &
+                  ~unsaved_[m];
               if (repeating != 0) {
                 zeroed[m] |= repeating;
                 inside[m] = S::FromBits(S::Bits(inside[m]) & ~repeating);
@@ -348,6 +348,7 @@ class EscapeEngine {
             for (int m = 0; m < M; ++m) {
               S::Store(savedR_[m], zr[m]);
               S::Store(savedI_[m], zi[m]);
+              unsaved_[m] = 0;
             }
           }
         }
@@ -396,6 +397,7 @@ class EscapeEngine {
   unsigned slotInside_[M] = {};
   unsigned slotOccupied_[M] = {};
   unsigned slotZeroed_[M] = {};
+  unsigned unsaved_[M] = {};
 };
 
 template <class S, class Rule, int M>
