@@ -151,8 +151,8 @@ class EscapeEngine {
     V zr[M], zi[M];
     I cnt[M];
     Mask inside[M];
-    alignas(64) double savedR[M][L];
-    alignas(64) double savedI[M][L];
+    alignas(64) double savedR[M][L] = {};
+    alignas(64) double savedI[M][L] = {};
     int64_t steps[M] = {};
     int64_t pixel[M] = {};
     unsigned valid[M] = {};

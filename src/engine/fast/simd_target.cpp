@@ -7,9 +7,13 @@ bool SimdTargetAvailable(SimdTarget target) {
     case SimdTarget::Portable:
       return true;
 #if defined(__x86_64__) || defined(__i386__)
+    // The answers also say whether the system saves the wide registers; the call to init
+    // makes them right even before the static constructors have run.
     case SimdTarget::Avx2:
+      __builtin_cpu_init();
       return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     case SimdTarget::Avx512:
+      __builtin_cpu_init();
       return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
              __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512bw") &&
              __builtin_cpu_supports("fma");
