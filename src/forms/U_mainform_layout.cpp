@@ -16,6 +16,7 @@
 #include <QToolButton>
 
 #include "U_mainform.h"
+#include "controls/group_frame.h"
 #include "controls/picture_box.h"
 #include "controls/tiny_button.h"
 
@@ -111,7 +112,7 @@ void TMainForm::BuildControls() {
   FullScreenButton->setStatusTip(
       QStringLiteral(" The image in a full-screen mode expects and shows (F)"));
 
-  GroupBox3 = new QGroupBox(QStringLiteral("General view  "), client);
+  GroupBox3 = new TGroupFrame(QStringLiteral("General view  "), client);
   GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
   GroupBox3->setGeometry(584, 28, 97, 106);
   GeneralView = new TPictureBox(GroupBox3);
@@ -159,7 +160,7 @@ void TMainForm::BuildToolButtons(QWidget* client) {
 }
 
 void TMainForm::BuildFactorsGroup(QWidget* client) {
-  GroupBox1 = new QGroupBox(QStringLiteral("Factors"), client);
+  GroupBox1 = new TGroupFrame(QStringLiteral("Factors"), client);
   GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
   GroupBox1->setGeometry(584, 142, 97, 220);
   GroupBox1->setFont(UiFont(kSmallTextPixels));
@@ -221,7 +222,7 @@ void TMainForm::BuildFactorsGroup(QWidget* client) {
 }
 
 void TMainForm::BuildPaletteGroup(QWidget* client) {
-  PalBox = new QGroupBox(QStringLiteral("Palette"), client);
+  PalBox = new TGroupFrame(QStringLiteral("Palette"), client);
   PalBox->setObjectName(QStringLiteral("PalBox"));
   PalBox->setGeometry(40, 412, 641, 117);
 
