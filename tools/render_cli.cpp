@@ -6,8 +6,10 @@
 #include <iostream>
 #include <limits>
 #include <optional>
+#include <system_error>
 
 #include "engine/bitmap.h"
+#include "engine/fast/fast_renderer.h"
 #include "engine/render.h"
 #include "engine/view.h"
 #include "export/bmp.h"
@@ -273,8 +275,13 @@ int Run(const Request& request, std::ostream& err, const RendererFactory& factor
 
 }  // namespace
 
-std::unique_ptr<Renderer> MakeDefaultRenderer(bool /*plain*/, int /*threads*/) {
-  return std::make_unique<PlainRenderer>();
+std::unique_ptr<Renderer> MakeDefaultRenderer(bool plain, int threads) {
+  if (plain) return std::make_unique<PlainRenderer>();
+  try {
+    return std::make_unique<FastRenderer>(threads);
+  } catch (const std::system_error&) {
+    return std::make_unique<PlainRenderer>();  // no threads to be had: compute on this one
+  }
 }
 
 int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,

@@ -133,6 +133,25 @@ TEST_F(RenderCli, ExportWritesWhatTheExportJobComputes) {
   EXPECT_EQ(ReadAll(Path("e.bmp")), expected);
 }
 
+TEST_F(RenderCli, FastAndPlainPathsWriteTheSameFiles) {
+  FractalState state;
+  state.cx = -0.8;
+  state.cy = 0.156;
+  const std::string frc = WriteFractal("spiral.frc", state);
+  for (const std::vector<std::string>& operands : std::vector<std::vector<std::string>>{
+           {"live", frc}, {"picture", frc, "301", "77"}, {"export", frc, "97", "45", "2048"}}) {
+    std::vector<std::string> plain = operands;
+    plain.insert(plain.begin(), "--plain");
+    plain.push_back(Path("plain.bmp"));
+    ASSERT_EQ(Run(plain), 0) << err_.str();
+    std::vector<std::string> fast = operands;
+    fast.insert(fast.end(), {"--threads", "3", "--time", Path("fast.bmp")});
+    ASSERT_EQ(Run(fast), 0) << err_.str();
+    EXPECT_NE(err_.str().find(" ms"), std::string::npos);
+    EXPECT_EQ(ReadAll(Path("fast.bmp")), ReadAll(Path("plain.bmp"))) << operands[0];
+  }
+}
+
 TEST_F(RenderCli, FilesItCannotUseWriteNothing) {
   const std::string out = Path("out.bmp");
   EXPECT_EQ(Run({"live", Path("missing.frc"), out}), 2);
