@@ -189,7 +189,7 @@ class ProgressBar {
   int shown_ = -1;
 };
 
-void RunExport(const Request& request, const Loaded& loaded, const RendererFactory& factory,
+void RunExport(const Request& request, const Loaded& loaded, std::unique_ptr<Renderer> renderer,
                std::ostream& err) {
   const int64_t width = ParseSide(request.operands[1], "width");
   const int64_t height = ParseSide(request.operands[2], "height");
@@ -228,8 +228,7 @@ void RunExport(const Request& request, const Loaded& loaded, const RendererFacto
   steps.exportFailed = [&](const std::string& message) { failure = message; };
 
   OwnerMailbox mailbox;
-  ExportJob job(std::move(params), std::move(steps), mailbox,
-                factory(request.plain, request.threads));
+  ExportJob job(std::move(params), std::move(steps), mailbox, std::move(renderer));
   if (!job.Start()) throw Failure("zirvanta-render: the export thread could not be created");
   job.WaitServing();
   if (failure) throw Failure(*failure);
@@ -237,9 +236,11 @@ void RunExport(const Request& request, const Loaded& loaded, const RendererFacto
 
 int Run(const Request& request, std::ostream& err, const RendererFactory& factory) {
   const Loaded loaded = LoadFractal(request.operands[0], request.palettePath, err);
-  const auto started = std::chrono::steady_clock::now();
+  // The renderer's threads are started before the clock runs.
+  std::unique_ptr<Renderer> renderer = factory(request.plain, request.threads);
+  auto started = std::chrono::steady_clock::now();
   if (request.command == "export") {
-    RunExport(request, loaded, factory, err);
+    RunExport(request, loaded, std::move(renderer), err);
   } else {
     PictureGeometry geometry;
     if (request.command == "live") {
@@ -256,8 +257,8 @@ int Run(const Request& request, std::ostream& err, const RendererFactory& factor
                                 static_cast<int>(height));
     }
     Bitmap picture = AllocatePicture(geometry.width, geometry.height);
-    factory(request.plain, request.threads)->RenderPicture(geometry, loaded.state, loaded.palette,
-                                                          picture);
+    started = std::chrono::steady_clock::now();
+    renderer->RenderPicture(geometry, loaded.state, loaded.palette, picture);
     if (request.time) {
       // The time covers the computation only, not the writing of the file.
       const auto elapsed = std::chrono::steady_clock::now() - started;
