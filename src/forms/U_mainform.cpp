@@ -69,7 +69,6 @@ TMainForm::TMainForm(const QString& startFolder, Dependencies dependencies, QWid
                                  : std::make_unique<zirvanta::PlainRenderer>()),
       livePicture_(zirvanta::kLiveWidth, zirvanta::kLiveHeight, kPictureBackground),
       generalPicture_(zirvanta::kGeneralWidth, zirvanta::kGeneralHeight, kPictureBackground) {
-  paletteRebuilt_ = std::move(dependencies.paletteRebuilt);
   // The window and its controls; the factor sliders stand at 402 and 339.
   BuildControls();
 
@@ -294,10 +293,6 @@ void TMainForm::RegisterCursors() {
 
 const QCursor& TMainForm::ScreenCursor(int number) const {
   return cursors_[std::clamp(number, 0, 6)];
-}
-
-QPoint TMainForm::CursorHotSpot(int number) {
-  return number >= 1 && number <= 6 ? kCursors[number].hotSpot : QPoint();
 }
 
 void TMainForm::ShowFactor(QLineEdit* edit, double value) {

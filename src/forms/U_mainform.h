@@ -5,7 +5,6 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
-#include <functional>
 #include <memory>
 
 #include "engine/drawing_surface.h"
@@ -44,9 +43,6 @@ class TMainForm : public QMainWindow {
   struct Dependencies {
     std::unique_ptr<zirvanta::Renderer> renderer;                  // null: the plain renderer
     zirvanta::LiveRenderThread::Launcher threadLauncher;           // null: a std::thread
-    // For tests: runs on the user-interface thread after each rebuild of the palette by the
-    // palette controls, while the hourglass is still shown.
-    std::function<void()> paletteRebuilt;
   };
 
   // startFolder holds settings.dat, fractals/ and paletts/; it is made absolute once here.
@@ -61,8 +57,7 @@ class TMainForm : public QMainWindow {
   // For tests and shut-down: waits until the thread is idle; false when the time ran out.
   bool WaitForRenderThreadIdle(int timeoutMs) const;
   uint64_t RenderPassesCompleted() const;
-  // False when the thread could not be created; the application has then been asked to quit.
-  bool RenderThreadCreated() const { return renderThreadCreated_; }
+  // True when the thread could not be created; the application has then been asked to quit.
   bool TerminateRequested() const { return terminateRequested_; }
 
   // --- palette --------------------------------------------------------------------------------
@@ -126,11 +121,9 @@ class TMainForm : public QMainWindow {
 
   // The values settings.dat would receive now.
   zirvanta::Settings CurrentSettings() const;
-  const zirvanta::Settings& StartupSettings() const { return settingsAtStart_.startupCopy; }
 
   // A registered screen cursor, numbers 1 to 6 (LUPA, CENTR, SMOLL, KOEF, OPENHAND, TOFROM).
   const QCursor& ScreenCursor(int number) const;
-  static QPoint CursorHotSpot(int number);
 
   // --- state shared with the other windows ----------------------------------------------------
   QString StartFolder;
@@ -277,7 +270,6 @@ class TMainForm : public QMainWindow {
   void ShowCoordinates(long double x, long double y);
 
   std::array<QCursor, 7> cursors_;
-  std::function<void()> paletteRebuilt_;
 
   // Drag data of the picture: the press point and slider positions of the factor drag, the last
   // point of the hand and the drag zoom.

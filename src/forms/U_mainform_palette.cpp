@@ -38,7 +38,6 @@ void TMainForm::ConnectPalette() {
 void TMainForm::PaletteChanged() {
   BuildPalette();
   DrawPaletteLine();
-  if (paletteRebuilt_) paletteRebuilt_();
   WakeRenderThread();
 }
 

@@ -1,138 +1,249 @@
 #pragma once
 
-// What the main window's tests share: settings.dat bytes, the engine's reference passes, pixel
-// comparison, and renderers that hold a pass or stamp its pictures.
-#include <QFile>
-#include <QImage>
-#include <QWidget>
+// What the main window's tests share: a renderer the test can hold inside a pass, a window built
+// around it, the engine's reference pictures, input through the window, and a script that acts
+// from inside the event processing of a sweep.
+#include <QAbstractButton>
+#include <QElapsedTimer>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
-#include <array>
 #include <atomic>
+#include <condition_variable>
+#include <functional>
 #include <memory>
-#include <thread>
+#include <mutex>
+#include <vector>
 
 #include "controls/picture_box.h"
+#include "controls/tiny_button.h"
+#include "engine/line_drawing.h"
+#include "engine/numeric.h"
 #include "engine/render.h"
 #include "engine/renderer.h"
+#include "forms/U_mainform.h"
 
 namespace form_test {
 
 inline constexpr int kPatienceMs = 120000;  // a pass may be slow on a busy machine or under a sanitizer
 
-
-inline QByteArray SettingsBytes(const std::array<int32_t, 12>& values) {
-  QByteArray bytes;
-  for (int32_t value : values) {
-    const auto u = static_cast<uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8) bytes.append(static_cast<char>((u >> shift) & 0xFF));
-  }
-  return bytes;
-}
-
-inline std::array<int32_t, 12> ReadSettingsValues(const QString& path) {
-  QFile file(path);
-  std::array<int32_t, 12> values{};
-  if (!file.open(QIODevice::ReadOnly)) return values;
-  const QByteArray bytes = file.readAll();
-  for (size_t i = 0; i < values.size() && static_cast<qsizetype>(4 * i + 3) < bytes.size(); ++i) {
-    uint32_t u = 0;
-    for (int k = 3; k >= 0; --k) u = (u << 8) | static_cast<uint8_t>(bytes[static_cast<qsizetype>(4 * i + k)]);
-    values[i] = static_cast<int32_t>(u);
-  }
-  return values;
-}
-
-inline void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  QCOMPARE(file.write(bytes), bytes.size());
-}
-
-// The state the window starts with, as the engine sees it.
-struct EngineState {
-  zirvanta::FractalState state;
-  zirvanta::Palette palette;
-  zirvanta::ViewValues view;
-  EngineState() {
-    state.cx = static_cast<double>(402 * 0.001L);
-    state.cy = static_cast<double>(339 * 0.001L);
-    zirvanta::BuildPalette(state.palette, palette);
-  }
-};
-
-inline zirvanta::Bitmap PlainPass(const zirvanta::PictureGeometry& geometry, const zirvanta::FractalState& state,
-                 const zirvanta::Palette& palette) {
-  zirvanta::Bitmap bitmap(geometry.width, geometry.height, zirvanta::PixelFormat::Bgrx32);
-  zirvanta::RenderPicturePlain(geometry, state, palette, bitmap);
-  return bitmap;
-}
-
-// Counts the pixels whose colour differs between an image and a pass.
-inline int DifferingPixels(const QImage& shown, const zirvanta::Bitmap& expected) {
-  const QImage image = shown.convertToFormat(QImage::Format_RGB32);
-  if (image.width() != expected.Width() || image.height() != expected.Height()) return -1;
-  int differing = 0;
-  for (int y = 0; y < image.height(); ++y) {
-    const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    const uint8_t* row = expected.Row(y);
-    for (int x = 0; x < image.width(); ++x) {
-      const uint8_t* p = row + 4 * x;
-      if (qRed(line[x]) != p[2] || qGreen(line[x]) != p[1] || qBlue(line[x]) != p[0]) ++differing;
-    }
-  }
-  return differing;
-}
-
-inline QImage Shown(QWidget* widget) { return widget->grab().toImage(); }
-
-// A renderer that the test holds inside a pass until it lets go.
-struct Gate {
-  std::atomic<bool> entered{false};
-  std::atomic<bool> released{false};
-  std::atomic<int> passesFinished{0};
-};
-
-class GateRenderer final : public zirvanta::Renderer {
+// Holds every pass that starts while holding is on, until the test lets go; records the c of
+// each live pass.
+class PassHold {
  public:
-  explicit GateRenderer(std::shared_ptr<Gate> gate) : gate_(std::move(gate)) {}
-  void RenderPicture(const zirvanta::PictureGeometry& geometry,
-                     const zirvanta::FractalState& state, const zirvanta::Palette& palette,
-                     zirvanta::Bitmap& bitmap) override {
-    gate_->entered = true;
-    while (!gate_->released) std::this_thread::yield();
-    zirvanta::RenderPicturePlain(geometry, state, palette, bitmap);
-    if (geometry.width == zirvanta::kGeneralWidth) ++gate_->passesFinished;
+  void Set(bool holding) {
+    std::unique_lock lock(mutex_);
+    holding_ = holding;
+    lock.unlock();
+    changed_.notify_all();
+  }
+  bool PassWaiting() const {
+    const std::lock_guard guard(mutex_);
+    return waiting_ > 0;
+  }
+  std::vector<double> LiveFactors() const {
+    const std::lock_guard guard(mutex_);
+    return liveFactors_;
+  }
+  void Enter(bool live, double cx) {
+    std::unique_lock lock(mutex_);
+    if (live) liveFactors_.push_back(cx);
+    ++waiting_;
+    changed_.wait(lock, [this] { return !holding_; });
+    --waiting_;
+  }
+  std::atomic<int> picturesRendered{0};
+
+ private:
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  bool holding_ = false;
+  int waiting_ = 0;
+  std::vector<double> liveFactors_;
+};
+
+// Plain: the engine's reference pictures. Stamp: a picture made at once whose first pixel tells
+// the slider position of Re(c) it was made from.
+enum class Pictures { Plain, Stamp };
+
+class HoldRenderer final : public zirvanta::Renderer {
+ public:
+  HoldRenderer(std::shared_ptr<PassHold> hold, Pictures pictures)
+      : hold_(std::move(hold)), pictures_(pictures) {}
+  void RenderPicture(const zirvanta::PictureGeometry& geometry, const zirvanta::FractalState& state,
+                     const zirvanta::Palette& palette, zirvanta::Bitmap& bitmap) override {
+    hold_->Enter(geometry.width == zirvanta::kLiveWidth, state.cx);
+    if (pictures_ == Pictures::Plain) {
+      zirvanta::RenderPicturePlain(geometry, state, palette, bitmap);
+    } else {  // blue the low byte, green the high byte of position + 2000
+      const int32_t code = zirvanta::TruncToInt32(state.cx * 1000.0L + 2000.5L);
+      const uint8_t stamp[4] = {static_cast<uint8_t>(code & 0xFF), static_cast<uint8_t>(code >> 8), 0, 0};
+      std::copy(stamp, stamp + 4, bitmap.Row(0));
+    }
+    ++hold_->picturesRendered;
   }
   void RenderExportRows(const zirvanta::ExportGeometry&, const zirvanta::ExportInputs&, int64_t,
                         int64_t, double, zirvanta::Bitmap&) override {}
 
  private:
-  std::shared_ptr<Gate> gate_;
+  std::shared_ptr<PassHold> hold_;
+  Pictures pictures_;
 };
 
-// A renderer whose picture tells which change it was made from (Re(c) as a byte).
-class StampRenderer final : public zirvanta::Renderer {
- public:
-  void RenderPicture(const zirvanta::PictureGeometry& geometry,
-                     const zirvanta::FractalState& state, const zirvanta::Palette& palette,
-                     zirvanta::Bitmap& bitmap) override {
-    const auto stamp = static_cast<uint8_t>(static_cast<int64_t>(state.cx) & 0xFF);
-    const uint8_t green = palette[1].green;
-    for (int j = 0; j < geometry.height; ++j) {
-      uint8_t* row = bitmap.Row(j);
-      for (int i = 0; i < geometry.width; ++i) {
-        row[4 * i] = stamp;
-        row[4 * i + 1] = green;
-        row[4 * i + 2] = state.centreX > 0.0f ? 1 : 0;
-      }
-    }
-  }
-  void RenderExportRows(const zirvanta::ExportGeometry&, const zirvanta::ExportInputs&, int64_t,
-                        int64_t, double, zirvanta::Bitmap&) override {}
-};
-
-inline uint8_t StampShown(const TPictureBox* box) {
-  return static_cast<uint8_t>(qBlue(box->Picture().pixel(0, 0)));
+inline int StampedPosition(const QImage& picture) {
+  return qBlue(picture.pixel(0, 0)) + 256 * qGreen(picture.pixel(0, 0)) - 2000;
 }
+
+// A main window in a fresh start folder, shown and active, its first pass done.
+struct Window {
+  QTemporaryDir folder;
+  std::shared_ptr<PassHold> hold = std::make_shared<PassHold>();
+  std::unique_ptr<TMainForm> form;
+
+  explicit Window(Pictures pictures = Pictures::Stamp) {
+    TMainForm::Dependencies dependencies;
+    dependencies.renderer = std::make_unique<HoldRenderer>(hold, pictures);
+    form = std::make_unique<TMainForm>(folder.path(), std::move(dependencies));
+    form->show();
+    form->activateWindow();
+    (void)QTest::qWaitForWindowActive(form.get());
+    (void)Idle();  // should it time out, the test's first wait fails too
+  }
+  TMainForm& operator*() { return *form; }
+  TMainForm* operator->() { return form.get(); }
+
+  bool Idle() { return form->WaitForRenderThreadIdle(kPatienceMs); }
+
+  // Makes a change whose pass stays held: the thread is busy until Release().
+  template <typename Change>
+  bool HoldAPass(Change change) {
+    hold->Set(true);
+    change();
+    QElapsedTimer waited;
+    waited.start();
+    while (!hold->PassWaiting()) {
+      if (waited.elapsed() > kPatienceMs) return false;
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return !form->RenderThreadIdle();
+  }
+  bool Release() {
+    hold->Set(false);
+    return Idle();
+  }
+};
+
+inline QImage Shown(QWidget* widget) {
+  return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// A pass of the engine's plain renderer, as an image.
+inline QImage PlainPass(const zirvanta::PictureGeometry& geometry, const zirvanta::FractalState& state,
+                        const zirvanta::Palette& palette, const zirvanta::MarkerState* marker = nullptr) {
+  zirvanta::Bitmap bitmap(geometry.width, geometry.height, zirvanta::PixelFormat::Bgrx32);
+  zirvanta::RenderPicturePlain(geometry, state, palette, bitmap);
+  if (marker) zirvanta::DrawMarker(bitmap, *marker);
+  return QImage(bitmap.Row(0), geometry.width, geometry.height,
+                static_cast<qsizetype>(bitmap.Stride()), QImage::Format_RGB32).copy();
+}
+
+// The live and the general view as painted equal the plain passes of the window's state, the
+// general one with the window's marker.
+inline bool ShowsPlainPasses(TMainForm& form) {
+  const zirvanta::FractalState& f = form.fractal;
+  return Shown(form.Pic) ==
+             PlainPass(zirvanta::LiveGeometry(f.centreX, f.centreY, form.view.pixelStep), f, form.palette) &&
+         Shown(form.GeneralView) ==
+             PlainPass(zirvanta::GeneralGeometry(form.view.generalStep), f, form.palette, &form.view.marker);
+}
+
+// The strip shows the palette's first 256 entries spread over its 529 columns.
+inline bool StripShows(TMainForm& form, const zirvanta::Palette& palette) {
+  QImage expected(529, 15, QImage::Format_RGB32);
+  for (int x = 0; x < 529; ++x) {
+    const zirvanta::PaletteEntry& entry = palette[zirvanta::PaletteLineIndex(x, 529)];
+    for (int y = 0; y < 15; ++y) expected.setPixel(x, y, qRgb(entry.red, entry.green, entry.blue));
+  }
+  return Shown(form.PaletteLine) == expected;
+}
+
+// Steps run one after another from the event loop, each once its condition holds; actions are
+// posted, so that one which starts a sweep does not keep the script from going on inside it.
+// After kPatienceMs the script gives up and stops every sweep.
+class Script : public QObject {
+ public:
+  explicit Script(TMainForm& form) : form_(form) {
+    connect(&timer_, &QTimer::timeout, this, &Script::Poll);
+    timer_.setInterval(1);
+  }
+  Script& When(std::function<bool()> condition, std::function<void()> action) {
+    steps_.push_back({std::move(condition), std::move(action)});
+    return *this;
+  }
+  Script& Then(std::function<void()> action) { return When([] { return true; }, std::move(action)); }
+  void Start() {
+    clock_.start();
+    timer_.start();
+  }
+  bool Finished() const { return next_ == steps_.size() && !timedOut_; }
+
+ private:
+  void Poll() {
+    if (next_ == steps_.size()) return timer_.stop();
+    if (clock_.elapsed() > kPatienceMs) {
+      timedOut_ = true;
+      timer_.stop();
+      return form_.StopAllSweeps();
+    }
+    if (steps_[next_].first()) QTimer::singleShot(0, this, steps_[next_++].second);
+  }
+
+  TMainForm& form_;
+  QTimer timer_;
+  QElapsedTimer clock_;
+  std::vector<std::pair<std::function<bool()>, std::function<void()>>> steps_;
+  size_t next_ = 0;
+  bool timedOut_ = false;
+};
+
+// Mouse input through the window, as the platform delivers it: the widget under the pointer gets
+// it, and a widget pressed on keeps getting the moves while a button is held.
+inline void Mouse(QTest::MouseAction action, QWidget* widget, QPoint at, Qt::MouseButton button) {
+  QTest::mouseEvent(action, widget->window()->windowHandle(), button, Qt::NoModifier,
+                    widget->mapTo(widget->window(), at));
+}
+inline void Press(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+  Mouse(QTest::MousePress, widget, at, button);
+}
+inline void Release(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+  Mouse(QTest::MouseRelease, widget, at, button);
+}
+inline void ClickAt(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+  Press(widget, at, button);
+  Release(widget, at, button);
+}
+// With no button held the pointer itself moves, which also gives the enter and leave events that
+// bring the hints.
+inline void MoveTo(QWidget* widget, QPoint at) {
+  if (QGuiApplication::mouseButtons() != Qt::NoButton) return Mouse(QTest::MouseMove, widget, at, Qt::NoButton);
+  QCursor::setPos(widget->mapToGlobal(at));
+  QCoreApplication::processEvents();
+}
+inline void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+inline void Key(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  widget->setFocus();
+  QTest::keyClick(widget, key, modifiers);
+}
+
+inline QString Coordinates(const char* x, const char* y) {
+  return QStringLiteral(" ( X,Y ) =   ") + QLatin1String(x) + QStringLiteral("   ") + QLatin1String(y);
+}
+
+// Restores the C locale when a test that changed it ends.
+struct LocaleScope {
+  explicit LocaleScope(const QLocale& locale) { QLocale::setDefault(locale); }
+  ~LocaleScope() { QLocale::setDefault(QLocale::c()); }
+};
 
 }  // namespace form_test
