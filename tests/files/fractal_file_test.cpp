@@ -4,319 +4,203 @@
 #include <sys/stat.h>
 
 #include <bit>
-#include <cstdint>
-#include <filesystem>
 #include <limits>
-#include <string>
+#include <random>
 
 #include "file_test_support.h"
+#include "files/settings.h"
 
 namespace zirvanta {
 namespace {
 
-using testing::Built;
-using testing::EarlierState;
-using testing::ExpectSameState;
-using testing::Hex;
-using testing::ReadBytes;
-using testing::RunWithFileSizeLimit;
-using testing::SentinelPalette;
 using testing::TempDir;
 using testing::WriteBytes;
-
 namespace fs = std::filesystem;
 
 constexpr int32_t kIntMin = std::numeric_limits<int32_t>::min();
 constexpr int32_t kIntMax = std::numeric_limits<int32_t>::max();
 
-// A valid fractal record whose every field differs from EarlierState().
-FractalState Sample() {
-  FractalState state;
-  state.cx = 2.5;
-  state.cy = 0.0019;
-  state.centreX = 0.75f;
-  state.centreY = -0.5f;
-  state.viewWidth = 0.125f;
-  state.palette = PaletteParams{5, 70, 3, 99, 11, 0, 37};
-  return state;
+int OtherColourer(float, float, const FractalState&) { return 7; }
+
+// The state before a read: every field differs from the files the tests write, and its own
+// record has an unknown fractal type (3) and an unknown palette type (0).
+FractalState Earlier() {
+  return {3, -0.75, 0.125, 0.25f, -0.375f, 0.0625f, {0, 1, 2, 3, 4, 5, 6}, &OtherColourer};
 }
 
-std::string FractalRecord(int32_t fractalType, int32_t paletteType) {
-  FractalState state = Sample();
-  state.fractalType = fractalType;
-  state.palette.type = paletteType;
-  return EncodeFractal(state);
+// A table that no BuildPalette call makes, so a rebuild always shows.
+Palette Sentinel() {
+  Palette palette;
+  palette.entries.fill(PaletteEntry{1, 2, 3});
+  return palette;
 }
 
-// Reads the bytes as a .frc file into EarlierState() and a sentinel palette.
-struct Loaded {
+Palette Built(const PaletteParams& params) {
+  Palette palette;
+  BuildPalette(params, palette);
+  return palette;
+}
+
+struct Read {
   ReadOutcome outcome;
-  FractalState state = EarlierState();
-  Palette palette = SentinelPalette();
+  FractalState state = Earlier();
+  Palette palette = Sentinel();
 };
 
-Loaded LoadFractal(const TempDir& dir, const std::string& bytes, bool useFractalPalette) {
-  const std::string path = dir.File("f.frc");
-  WriteBytes(path, bytes);
-  Loaded loaded;
-  loaded.outcome = ReadFractalFile(path, loaded.state, loaded.palette, useFractalPalette);
-  return loaded;
+// reader: 0 a fractal file without its palette, 1 with it, 2 a palette file.
+Read ReadAs(const std::string& path, int reader) {
+  Read read;
+  read.outcome = reader == 2 ? ReadPaletteFile(path, read.state, read.palette)
+                             : ReadFractalFile(path, read.state, read.palette, reader == 1);
+  return read;
 }
 
-Loaded LoadPalette(const TempDir& dir, const std::string& bytes) {
-  const std::string path = dir.File("p.ptt");
-  WriteBytes(path, bytes);
-  Loaded loaded;
-  loaded.outcome = ReadPaletteFile(path, loaded.state, loaded.palette);
-  return loaded;
+// The outcome as four letters: opened, fractal type known, palette type checked and known.
+std::string Flags(const ReadOutcome& o) {
+  return {o.opened ? 'o' : '-', o.fractalTypeKnown ? 'f' : '-', o.paletteTypeChecked ? 'c' : '-',
+          o.paletteTypeKnown ? 'p' : '-'};
 }
 
-// The sample's fractal (type 1, c and view) over the earlier palette fields.
-FractalState SampleFractalOverEarlier() {
-  FractalState expected = Sample();
-  expected.palette = EarlierState().palette;
-  return expected;
+// Every field, floating values by their bits (NaN payloads, -0.0): the record holds them all.
+void ExpectSameState(const FractalState& actual, const FractalState& expected) {
+  EXPECT_EQ(EncodeFractal(actual), EncodeFractal(expected));
+  EXPECT_EQ(actual.colourer, expected.colourer);
 }
 
-TEST(FractalRecord, LittleEndianLayoutByteForByte) {
-  FractalState state;
-  state.fractalType = 1;
-  state.palette = PaletteParams{3, -1, 0x12345678, kIntMin, 256, 40, kIntMax};
-  state.cx = 0.5;
-  state.cy = -2.0;
-  state.centreX = 1.0f;
-  state.centreY = -0.0f;
-  state.viewWidth = 5.0f;
-  EXPECT_EQ(EncodeFractal(state),
-            Hex("01000000 03000000 000000000000E03F 00000000000000C0 0000803F 00000080 0000A040"
-                "FFFFFFFF 78563412 00000080 00010000 28000000 FFFFFF7F"));
-}
-
-TEST(PaletteRecord, LittleEndianLayoutByteForByte) {
-  EXPECT_EQ(EncodePalette(PaletteParams{8, 100, 0, -2, 1, 0x01020304, 7}),
-            Hex("08000000 64000000 00000000 FEFFFFFF 01000000 04030201 07000000"));
-}
-
-TEST(FractalFile, RoundTripRestoresEveryBit) {
-  FractalState specials[3] = {Sample(), Sample(), Sample()};
-  specials[0].cx = std::bit_cast<double>(uint64_t{0x7FF0000000000001});  // signalling NaN
-  specials[0].cy = std::bit_cast<double>(uint64_t{0xFFF8DEADBEEF0123});
-  specials[0].centreX = std::bit_cast<float>(uint32_t{0x7FC01234});
-  specials[0].centreY = std::bit_cast<float>(uint32_t{0xFF800001});
-  specials[0].viewWidth = -0.0f;
-  specials[0].palette = PaletteParams{8, kIntMin, kIntMax, -1, 0, kIntMin, kIntMax};
-  specials[1].cx = -0.0;
-  specials[1].cy = std::numeric_limits<double>::infinity();
-  specials[1].centreX = -std::numeric_limits<float>::infinity();
-  specials[1].centreY = std::numeric_limits<float>::denorm_min();
-  specials[1].viewWidth = std::numeric_limits<float>::max();
-  specials[1].palette = PaletteParams{1, kIntMax, kIntMin, 255, 256, -40, 41};
-
+TEST(FileRecords, LittleEndianLayoutsThatReadBackBitForBit) {
+  const FractalState written{1,
+                             std::bit_cast<double>(uint64_t{0x7FF0000000000001}),  // signalling
+                             -2.0,
+                             std::bit_cast<float>(uint32_t{0x7FC01234}),
+                             -0.0f,
+                             5.0f,
+                             {3, -1, 0x12345678, kIntMin, 256, 40, kIntMax}};
+  const PaletteParams palette{8, 100, 0, -2, 1, 0x01020304, 7};
   TempDir dir;
-  const std::string path = dir.File("round.frc");
-  for (const FractalState& written : specials) {
-    ASSERT_TRUE(WriteFractalFile(path, written).ok());
-    EXPECT_EQ(fs::file_size(path), kFractalFileSize);
-    FractalState read = EarlierState();
-    Palette palette = SentinelPalette();
-    const ReadOutcome outcome = ReadFractalFile(path, read, palette, true);
-    EXPECT_TRUE(outcome.opened && outcome.fractalTypeKnown && outcome.paletteTypeChecked &&
-                outcome.paletteTypeKnown);
-    ExpectSameState(read, written);
-    EXPECT_TRUE(palette == Built(written.palette));
+  WriteBytes(dir.File("a.frc"), std::string(4096, 'x'));  // replaced whole
+  ASSERT_TRUE(WriteFractalFile(dir.File("a.frc"), written).ok());
+  ASSERT_TRUE(WritePaletteFile(dir.File("a.ptt"), palette).ok());
+  EXPECT_EQ(testing::ReadBytes(dir.File("a.frc")),
+            testing::Hex("01000000 03000000 010000000000F07F 00000000000000C0 3412C07F 00000080"
+                         "0000A040 FFFFFFFF 78563412 00000080 00010000 28000000 FFFFFF7F"));
+  EXPECT_EQ(testing::ReadBytes(dir.File("a.ptt")),
+            testing::Hex("08000000 64000000 00000000 FEFFFFFF 01000000 04030201 07000000"));
+  const Read read = ReadAs(dir.File("a.frc"), 1);
+  ExpectSameState(read.state, written);
+  EXPECT_TRUE(read.palette == Built(written.palette));
+  EXPECT_EQ(ReadAs(dir.File("a.ptt"), 2).state.palette, palette);
+}
+
+TEST(FileReaders, TakeWhatTheTypesAndTheOptionAllow) {
+  struct Case {
+    int reader;
+    int32_t fractalType, paletteType;
+    std::string flags;
+  };
+  TempDir dir;
+  for (const Case& c : {Case{1, 1, 5, "ofcp"}, Case{1, 2, 5, "o---"},
+                        Case{1, 0x01000000, 5, "o---"},  // 1 stored big-endian
+                        Case{0, 2, 5, "o---"}, Case{1, 1, 0, "ofc-"}, Case{1, 1, 9, "ofc-"},
+                        Case{0, 1, 3, "of--"}, Case{0, 1, 9, "of--"}, Case{2, 0, 4, "o-cp"},
+                        Case{2, 0, 9, "o-c-"}, Case{2, 0, 0, "o-c-"}}) {
+    SCOPED_TRACE(::testing::Message() << c.reader << " " << c.fractalType << " " << c.paletteType);
+    // c beyond the sliders is taken as it stands.
+    const FractalState file{c.fractalType, 2.5, 0.0019, 0.75f, -0.5f, 0.125f,
+                            {c.paletteType, 70, 3, 99, 11, 0, 37}};
+    WriteBytes(dir.File("file"), c.reader == 2 ? EncodePalette(file.palette) : EncodeFractal(file));
+    const Read read = ReadAs(dir.File("file"), c.reader);
+    EXPECT_EQ(Flags(read.outcome), c.flags);
+
+    const bool takesPalette = c.flags[3] == 'p';
+    FractalState expected = c.flags[1] == 'f' ? file : Earlier();
+    expected.colourer = c.flags[1] == 'f' ? &ZSquaredPlusCColourer : &OtherColourer;
+    expected.palette = takesPalette ? file.palette : Earlier().palette;
+    ExpectSameState(read.state, expected);
+    EXPECT_TRUE(read.palette == (takesPalette ? Built(file.palette) : Sentinel()));
   }
-}
-
-TEST(PaletteFile, RoundTripRestoresEveryBitAndReplacesWholeFile) {
-  TempDir dir;
-  const std::string path = dir.File("round.ptt");
-  WriteBytes(path, std::string(1000, 'x'));
-  const PaletteParams written{2, kIntMin, kIntMax, -1, 0, 41, 1000};
-  ASSERT_TRUE(WritePaletteFile(path, written).ok());
-  EXPECT_EQ(ReadBytes(path), EncodePalette(written));
-  FractalState state = EarlierState();
-  Palette palette = SentinelPalette();
-  const ReadOutcome outcome = ReadPaletteFile(path, state, palette);
-  EXPECT_TRUE(outcome.opened && outcome.paletteTypeChecked && outcome.paletteTypeKnown);
-  EXPECT_EQ(state.palette, written);
-  EXPECT_TRUE(palette == Built(written));
-}
-
-TEST(FractalFile, WritingReplacesALongerFileWhole) {
-  TempDir dir;
-  const std::string path = dir.File("old.frc");
-  WriteBytes(path, std::string(4096, '\x01'));
-  ASSERT_TRUE(WriteFractalFile(path, Sample()).ok());
-  EXPECT_EQ(ReadBytes(path), EncodeFractal(Sample()));
-}
-
-TEST(FractalFile, UnknownFractalTypeChangesNothing) {
-  TempDir dir;
-  // 0x01000000 is a 1 stored big-endian.
-  for (const int32_t type : {2, 0, -1, 0x01000000, kIntMin}) {
-    for (const bool useFractalPalette : {true, false}) {
-      const Loaded loaded = LoadFractal(dir, FractalRecord(type, 5), useFractalPalette);
-      EXPECT_TRUE(loaded.outcome.opened);
-      EXPECT_FALSE(loaded.outcome.fractalTypeKnown) << type;
-      EXPECT_FALSE(loaded.outcome.paletteTypeChecked);
-      ExpectSameState(loaded.state, EarlierState());
-      EXPECT_TRUE(loaded.palette == SentinelPalette());
-    }
-  }
-}
-
-TEST(FractalFile, KnownTypeSelectsTheColourerAndTakesTheFractal) {
-  TempDir dir;
-  const Loaded loaded = LoadFractal(dir, FractalRecord(1, 5), true);
-  EXPECT_TRUE(loaded.outcome.opened);
-  EXPECT_TRUE(loaded.outcome.fractalTypeKnown);
-  EXPECT_TRUE(loaded.outcome.paletteTypeChecked);
-  EXPECT_TRUE(loaded.outcome.paletteTypeKnown);
-  EXPECT_EQ(loaded.state.fractalType, 1);
-  EXPECT_EQ(loaded.state.colourer, &ZSquaredPlusCColourer);
-  ExpectSameState(loaded.state, Sample());
-  // Values beyond the controls are taken as they stand.
-  EXPECT_EQ(loaded.state.cx, 2.5);
-  EXPECT_EQ(loaded.state.palette.b0, 99);
-  EXPECT_TRUE(loaded.palette == Built(Sample().palette));
-}
-
-TEST(FractalFile, UnknownPaletteTypeKeepsThePaletteButTakesTheFractal) {
-  TempDir dir;
-  for (const int32_t paletteType : {0, 9, -1, kIntMax}) {
-    const Loaded loaded = LoadFractal(dir, FractalRecord(1, paletteType), true);
-    EXPECT_TRUE(loaded.outcome.fractalTypeKnown);
-    EXPECT_TRUE(loaded.outcome.paletteTypeChecked);
-    EXPECT_FALSE(loaded.outcome.paletteTypeKnown) << paletteType;
-    ExpectSameState(loaded.state, SampleFractalOverEarlier());
-    EXPECT_TRUE(loaded.palette == SentinelPalette());
-  }
-}
-
-TEST(FractalFile, WithoutFractalPaletteOnlyTheFractalIsTaken) {
-  TempDir dir;
-  for (const int32_t paletteType : {3, 9}) {
-    const Loaded loaded = LoadFractal(dir, FractalRecord(1, paletteType), false);
-    EXPECT_TRUE(loaded.outcome.fractalTypeKnown);
-    EXPECT_FALSE(loaded.outcome.paletteTypeChecked);
-    EXPECT_FALSE(loaded.outcome.paletteTypeKnown);
-    ExpectSameState(loaded.state, SampleFractalOverEarlier());
-    EXPECT_TRUE(loaded.palette == SentinelPalette());
-  }
-}
-
-TEST(FractalFile, ShortFileKeepsWhatItDoesNotHold) {
-  TempDir dir;
-  const std::string record = FractalRecord(1, 5);
-
-  // Too short for the fractal type: an unknown type.
-  EXPECT_FALSE(LoadFractal(dir, record.substr(0, 3), true).outcome.fractalTypeKnown);
-  EXPECT_FALSE(LoadFractal(dir, "", true).outcome.fractalTypeKnown);
-
-  // The palette type cut off: an unknown palette type, the fractal fields kept.
-  const Loaded cutType = LoadFractal(dir, record.substr(0, 7), true);
-  EXPECT_TRUE(cutType.outcome.fractalTypeKnown);
-  EXPECT_TRUE(cutType.outcome.paletteTypeChecked);
-  EXPECT_FALSE(cutType.outcome.paletteTypeKnown);
-  FractalState expected = EarlierState();
-  expected.fractalType = 1;
-  expected.colourer = &ZSquaredPlusCColourer;
-  ExpectSameState(cutType.state, expected);
-
-  // Re(c) whole, Im(c) cut halfway.
-  const Loaded cutC = LoadFractal(dir, record.substr(0, 20), false);
-  expected.cx = Sample().cx;
-  ExpectSameState(cutC.state, expected);
-
-  // The palette taken up to B0; the periods kept; the table built from the mix.
-  const Loaded cutPalette = LoadFractal(dir, record.substr(0, 50), true);
-  EXPECT_TRUE(cutPalette.outcome.paletteTypeKnown);
-  expected = Sample();
-  expected.palette.r1 = EarlierState().palette.r1;
-  expected.palette.g1 = EarlierState().palette.g1;
-  expected.palette.b1 = EarlierState().palette.b1;
-  ExpectSameState(cutPalette.state, expected);
-  EXPECT_TRUE(cutPalette.palette == Built(expected.palette));
-}
-
-TEST(FractalFile, LongerFileCountsOnlyItsFirstRecord) {
-  TempDir dir;
-  const Loaded loaded = LoadFractal(dir, FractalRecord(1, 5) + FractalRecord(1, 2), true);
-  ExpectSameState(loaded.state, Sample());
 }
 
 TEST(FileReaders, PathsThatCannotBeReadChangeNothing) {
   TempDir dir;
-  fs::create_directory(dir.File("folder.frc"));
-  ASSERT_EQ(::mkfifo(dir.File("pipe.frc").c_str(), 0600), 0);
-  for (const char* name : {"missing.frc", "folder.frc", "pipe.frc"}) {
-    FractalState state = EarlierState();
-    Palette palette = SentinelPalette();
-    const ReadOutcome fractal = ReadFractalFile(dir.File(name), state, palette, true);
-    const ReadOutcome paletteOutcome = ReadPaletteFile(dir.File(name), state, palette);
-    EXPECT_FALSE(fractal.opened) << name;
-    EXPECT_FALSE(fractal.fractalTypeKnown || fractal.paletteTypeChecked);
-    EXPECT_FALSE(paletteOutcome.opened) << name;
-    EXPECT_FALSE(paletteOutcome.paletteTypeChecked);
-    ExpectSameState(state, EarlierState());
-    EXPECT_TRUE(palette == SentinelPalette());
+  ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);  // must not hang the reader
+  for (const std::string& path : {dir.File("missing"), dir.File("pipe"), dir.path()}) {
+    for (int reader = 0; reader < 3; ++reader) {
+      const Read read = ReadAs(path, reader);
+      EXPECT_EQ(Flags(read.outcome), "----") << path;
+      ExpectSameState(read.state, Earlier());
+      EXPECT_TRUE(read.palette == Sentinel());
+    }
   }
 }
 
-TEST(PaletteFile, UnknownOrCutTypeChangesNothing) {
-  TempDir dir;
-  const PaletteParams sample{4, 70, 3, 99, 11, 0, 37};
-  std::string unknownType = EncodePalette(sample);
-  unknownType[0] = 9;
-  for (const std::string& bytes : {unknownType, std::string("\x04\x00", 2), std::string()}) {
-    const Loaded loaded = LoadPalette(dir, bytes);
-    EXPECT_TRUE(loaded.outcome.opened);
-    EXPECT_FALSE(loaded.outcome.fractalTypeKnown);
-    EXPECT_TRUE(loaded.outcome.paletteTypeChecked);
-    EXPECT_FALSE(loaded.outcome.paletteTypeKnown);
-    ExpectSameState(loaded.state, EarlierState());
-    EXPECT_TRUE(loaded.palette == SentinelPalette());
+// Fuzz: a field counts only when the file holds it whole, so a short file must read as the whole
+// record that holds the file's whole fields over the earlier values.
+std::string Overlay(std::string base, const std::string& bytes, std::vector<size_t> fieldEnds) {
+  size_t start = 0;
+  for (const size_t end : fieldEnds) {
+    if (end <= bytes.size()) base.replace(start, end - start, bytes, start, end - start);
+    start = end;
   }
+  return base;
 }
 
-TEST(PaletteFile, KnownTypeTakesOnlyThePalette) {
-  TempDir dir;
-  const PaletteParams sample{4, 70, 3, 99, 11, 0, 37};
-  const Loaded loaded = LoadPalette(dir, EncodePalette(sample) + "trailing bytes");
-  EXPECT_TRUE(loaded.outcome.paletteTypeKnown);
-  FractalState expected = EarlierState();
-  expected.palette = sample;
-  ExpectSameState(loaded.state, expected);
-  EXPECT_TRUE(loaded.palette == Built(sample));
+// The file under test is written once, as the settings file of folder "a", and read by all.
+void CheckAllReaders(const TempDir& dir, const std::string& bytes) {
+  SCOPED_TRACE("file of " + std::to_string(bytes.size()) + " bytes");
+  WriteBytes(dir.File("a/settings.dat"), bytes);
+  WriteBytes(dir.File("frc"), Overlay(EncodeFractal(Earlier()), bytes,
+                                      {4, 8, 16, 24, 28, 32, 36, 40, 44, 48, 52, 56, 60}));
+  WriteBytes(dir.File("ptt"),
+             Overlay(EncodePalette(Earlier().palette), bytes, {4, 8, 12, 16, 20, 24, 28}));
+  for (int reader = 0; reader < 3; ++reader) {
+    const Read actual = ReadAs(dir.File("a/settings.dat"), reader);
+    const Read expected = ReadAs(dir.File(reader == 2 ? "ptt" : "frc"), reader);
+    EXPECT_EQ(Flags(actual.outcome), Flags(expected.outcome)) << reader;
+    ExpectSameState(actual.state, expected.state);
+    EXPECT_TRUE(actual.palette == expected.palette) << reader;
+  }
+
+  // A left edge without its top is no position.
+  WriteBytes(dir.File("b/settings.dat"),
+             Overlay(EncodeSettings(Settings{}), bytes.size() < 16 ? bytes.substr(0, 8) : bytes,
+                     {4, 8, 12, 16, 20, 24, 28, 32, 36, 40, 44, 48}));
+  const SettingsAtStart actual = ReadSettings(dir.File("a"));
+  const SettingsAtStart expected = ReadSettings(dir.File("b"));
+  EXPECT_EQ(actual.live, expected.live);
+  EXPECT_EQ(actual.startupCopy, expected.startupCopy);
+  EXPECT_EQ(actual.positionFromFile, bytes.size() >= 16);
 }
 
-TEST(FileWriters, MissingFolderIsReportedAsNotOpened) {
+TEST(ReaderFuzz, EveryTruncationOfValidRecordsAndRandomBytes) {
+  const FractalState fractal{1, -1.5, std::bit_cast<double>(uint64_t{0x7FF80000000000AB}), -0.0f,
+                             3.0f, 1e-30f, {7, 90, -8, 400, 39, 1, 0}};
+  const Settings settings{17, 1, -300, 5000, {9, 1, 2, 3, 4, 5, 6}, 7};
   TempDir dir;
-  const WriteResult fractal = WriteFractalFile(dir.File("none/a.frc"), Sample());
-  const WriteResult palette = WritePaletteFile(dir.File("none/a.ptt"), Sample().palette);
-  EXPECT_EQ(fractal.status, WriteResult::Status::OpenFailed);
-  EXPECT_EQ(palette.status, WriteResult::Status::OpenFailed);
-  EXPECT_EQ(WriteFailureMessage(fractal).rfind(kWriteOpenFailedMessage, 0), 0u);
-  EXPECT_TRUE(dir.Entries().empty());
-}
+  fs::create_directory(dir.File("a"));
+  fs::create_directory(dir.File("b"));
+  for (const std::string& record :
+       {EncodeFractal(fractal), EncodePalette(fractal.palette), EncodeSettings(settings)}) {
+    for (size_t length = 0; length <= 2 * record.size(); ++length) {
+      CheckAllReaders(dir, (record + record).substr(0, length));
+    }
+  }
 
-TEST(FileWriters, FullDiskIsReportedAndKeepsTheOldFile) {
-  TempDir dir;
-  const std::string fractalPath = dir.File("a.frc");
-  const std::string palettePath = dir.File("a.ptt");
-  WriteBytes(fractalPath, "old fractal");
-  WriteBytes(palettePath, "old palette");
-  const int code = RunWithFileSizeLimit(20, [&] {
-    const bool fractalFailed =
-        WriteFractalFile(fractalPath, Sample()).status == WriteResult::Status::WriteFailed;
-    const bool paletteFailed = WritePaletteFile(palettePath, Sample().palette).status ==
-                               WriteResult::Status::WriteFailed;
-    return fractalFailed && paletteFailed ? 0 : 1;
-  });
-  EXPECT_EQ(code, 0);
-  EXPECT_EQ(ReadBytes(fractalPath), "old fractal");
-  EXPECT_EQ(ReadBytes(palettePath), "old palette");
-  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.frc", "a.ptt"}));
+  std::mt19937 random(20261207);
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::uniform_int_distribution<int> smallType(-1, 10);
+  for (int round = 0; round < 300 && !HasFailure(); ++round) {
+    std::string bytes(std::uniform_int_distribution<size_t>(0, 72)(random), '\0');
+    for (char& b : bytes) b = static_cast<char>(byte(random));
+    // Most files get small numbers where the types stand, so the taking paths run too.
+    for (const size_t at : {0, 4, 40, 44}) {
+      if (round % 3 == 0) continue;
+      const auto value = static_cast<uint32_t>(smallType(random));
+      for (size_t i = 0; i < 4 && at + i < bytes.size(); ++i) {
+        bytes[at + i] = static_cast<char>(value >> (8 * i));
+      }
+    }
+    CheckAllReaders(dir, bytes);
+  }
 }
 
 }  // namespace
