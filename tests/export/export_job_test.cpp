@@ -4,87 +4,38 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
-#include <thread>
-#include <vector>
+#include <tuple>
 
-#include "engine/colourer.h"
-#include "engine/render.h"
-#include "export/bmp.h"
 #include "export_test_support.h"
 
 namespace zirvanta {
 namespace {
 
-using testing::ExportDir;
-using testing::ReadAll;
+using testing::ReadBytes;
+using testing::TempDir;
 
 ExportParams MakeParams(const std::string& path, int64_t width, int64_t height) {
-  ExportParams params;
-  params.outputPath = path;
-  params.width = width;
-  params.height = height;
-  params.centreX = -0.1f;
-  params.centreY = 0.05f;
-  params.viewWidth = 3.2f;
-  params.cr = -0.8;
-  params.ci = 0.156;
+  ExportParams params{path, width, height, -0.1f, 0.05f, 3.2f, -0.8, 0.156, {}, 510, 1};
   BuildPalette(PaletteParams{2, 10, 60, 90, 3, 7, 11}, params.palette);
-  params.limit = 510;
-  params.priorityChoice = 1;
   return params;
 }
 
-// The file the export must write, worked out by the plain sequential loop of the thread body.
-std::string ExpectedFile(const ExportParams& p) {
-  const ExportGeometry g = MakeExportGeometry(p.centreX, p.centreY, p.viewWidth, p.width, p.height);
-  const size_t stride = Bitmap::StrideFor(p.width, PixelFormat::Bgr24);
-  std::vector<std::string> rows;
-  double y = g.y0;
-  for (int64_t r = 0; r < p.height; ++r) {
-    std::string row(stride, '\0');
-    double x = g.x0;
-    for (int64_t k = 0; k < p.width; ++k) {
-      const PaletteEntry& e = ExportColour(x, y, p.cr, p.ci, p.limit, p.palette);
-      row[3 * k] = static_cast<char>(e.blue);
-      row[3 * k + 1] = static_cast<char>(e.green);
-      row[3 * k + 2] = static_cast<char>(e.red);
-      x = x + g.step;
-    }
-    rows.push_back(row);
-    y = y - g.step;
-  }
-  std::string file = BmpHeader(p.width, p.height);
-  for (auto it = rows.rbegin(); it != rows.rend(); ++it) file += *it;
-  return file;
-}
-
-// What the steps saw; each step also checks that it runs on the owner's thread.
 struct StepLog {
-  std::thread::id owner = std::this_thread::get_id();
   std::vector<int64_t> progress;
   int finished = 0;
   std::vector<std::string> failures;
-  bool offOwnerThread = false;
   std::function<void(int64_t)> onProgress;
 
   ExportJob::Steps Steps() {
     return {[this](int64_t row) {
-              offOwnerThread |= std::this_thread::get_id() != owner;
               progress.push_back(row);
               if (onProgress) onProgress(row);
             },
-            [this] {
-              offOwnerThread |= std::this_thread::get_id() != owner;
-              ++finished;
-            },
-            [this](const std::string& message) {
-              offOwnerThread |= std::this_thread::get_id() != owner;
-              failures.push_back(message);
-            }};
+            [this] { ++finished; },
+            [this](const std::string& message) { failures.push_back(message); }};
   }
 };
 
@@ -94,240 +45,98 @@ void RunToEnd(ExportJob& job) {
   EXPECT_FALSE(job.Running());
 }
 
-// Records how the job hands out its rows and priorities, then renders as the plain renderer.
-class RecordingRenderer final : public Renderer {
- public:
-  struct Block {
-    int64_t first;
-    int64_t count;
-    double firstY;
-    int niceOfCaller;
+TEST(LimitForDepth, DepthChoicesGiveTheDepthMinusTwo) {
+  for (int depth = 256; depth <= 8192; depth *= 2) EXPECT_EQ(LimitForDepth(depth), depth - 2);
+  for (const int depth : {0, 255, 257, 300, 16384}) EXPECT_EQ(LimitForDepth(depth), 0);
+}
+
+TEST(ExportJob, WritesThePlainLoopsPixelsOrStopsOnlyAtAProgressPoint) {
+  enum Stop { kNoStop, kStopBeforeStart, kStopAtFirstPoint };
+  struct Case {
+    int64_t width, height;
+    Stop stop;
+    std::vector<int64_t> progress;
+    int64_t lastRow;
+    bool written;
   };
-  struct Log {
-    std::mutex mutex;
-    std::vector<Block> blocks;
-    std::vector<ThreadPriority> priorities;
-  };
-
-  explicit RecordingRenderer(Log& log) : log_(log) {}
-
-  void RenderPicture(const PictureGeometry& geometry, const FractalState& state,
-                     const Palette& palette, Bitmap& bitmap) override {
-    plain_.RenderPicture(geometry, state, palette, bitmap);
+  TempDir dir;
+  OwnerMailbox mailbox;
+  const std::string path = dir.File("pic.bmp");
+  // W = 1 and 2 put the centre column at 0 and 1; 37 x 3 bytes pad to 112. Below 21 rows no stop
+  // is seen; at 21 rows it is seen after the last row, before the writing.
+  for (const Case& c : {Case{1, 20, kNoStop, {}, -1, true}, Case{2, 21, kNoStop, {20}, 20, true},
+                        Case{37, 62, kNoStop, {20, 41}, 41, true},
+                        Case{5, 63, kNoStop, {20, 41, 62}, 62, true},
+                        Case{6, 20, kStopBeforeStart, {}, -1, true},
+                        Case{6, 21, kStopBeforeStart, {}, 20, false},
+                        Case{6, 63, kStopAtFirstPoint, {20}, 41, false}}) {
+    SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height << " stop " << c.stop);
+    testing::WriteBytes(path, "an older picture");
+    const ExportParams params = MakeParams(path, c.width, c.height);
+    StepLog log;
+    ExportJob job(params, log.Steps(), mailbox);
+    if (c.stop == kStopBeforeStart) job.RequestStop();
+    if (c.stop == kStopAtFirstPoint) log.onProgress = [&](int64_t) { job.RequestStop(); };
+    RunToEnd(job);
+    EXPECT_EQ(log.progress, c.progress);
+    EXPECT_EQ(job.ProgressRow(), c.lastRow);
+    EXPECT_EQ(log.finished, c.written ? 1 : 0);
+    EXPECT_TRUE(log.failures.empty());
+    EXPECT_TRUE(ReadBytes(path) ==
+                (c.written ? testing::ExpectedExport(params) : "an older picture"));
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"pic.bmp"});
+    EXPECT_FALSE(job.Start()) << "one export per job";
   }
-  void RenderExportRows(const ExportGeometry& geometry, const ExportInputs& inputs,
-                        int64_t firstRow, int64_t rowCount, double firstRowY,
-                        Bitmap& bitmap) override {
-    const int nice = getpriority(PRIO_PROCESS, static_cast<id_t>(CurrentThreadId()));
-    {
-      std::lock_guard lock(log_.mutex);
-      log_.blocks.push_back({firstRow, rowCount, firstRowY, nice});
-    }
-    plain_.RenderExportRows(geometry, inputs, firstRow, rowCount, firstRowY, bitmap);
-  }
-  void SetWorkerPriority(ThreadPriority priority) override {
-    std::lock_guard lock(log_.mutex);
-    log_.priorities.push_back(priority);
-  }
+}
 
- private:
-  Log& log_;
-  PlainRenderer plain_;
+// Notes the rows, their first y and the thread's nice value of each block, and the priorities.
+struct RecordingRenderer final : Renderer {
+  std::vector<std::tuple<int64_t, int64_t, double, int>>& blocks;
+  std::vector<ThreadPriority>& priorities;
+
+  RecordingRenderer(decltype(blocks) b, decltype(priorities) p) : blocks(b), priorities(p) {}
+  void RenderPicture(const PictureGeometry&, const FractalState&, const Palette&,
+                     Bitmap&) override {}
+  void RenderExportRows(const ExportGeometry&, const ExportInputs&, int64_t first, int64_t count,
+                        double firstY, Bitmap&) override {
+    blocks.emplace_back(first, count, firstY,
+                        getpriority(PRIO_PROCESS, static_cast<id_t>(CurrentThreadId())));
+  }
+  void SetWorkerPriority(ThreadPriority priority) override { priorities.push_back(priority); }
 };
 
-TEST(LimitForDepth, DepthChoicesAndOthers) {
-  EXPECT_EQ(LimitForDepth(256), 254);
-  EXPECT_EQ(LimitForDepth(512), 510);
-  EXPECT_EQ(LimitForDepth(1024), 1022);
-  EXPECT_EQ(LimitForDepth(2048), 2046);
-  EXPECT_EQ(LimitForDepth(4096), 4094);
-  EXPECT_EQ(LimitForDepth(8192), 8190);
-  for (const int depth : {0, 255, 257, 16384, -256}) EXPECT_EQ(LimitForDepth(depth), 0);
-}
-
-TEST(ExportSizeProblem, SidesOfAtLeastOnePixelAndFilesWithin4GB) {
-  EXPECT_FALSE(ExportSizeProblem(1, 1));
-  EXPECT_FALSE(ExportSizeProblem(1024, 768));
-  EXPECT_EQ(ExportSizeProblem(0, 768).value_or(""),
-            "An image of 0 x 768 pixels cannot be made: the width and the height must be at "
-            "least 1 pixel.");
-  EXPECT_TRUE(ExportSizeProblem(5, 0));
-  EXPECT_TRUE(ExportSizeProblem(-3, 4));
-  EXPECT_TRUE(ExportSizeProblem(4, INT64_MIN));
-
-  // 54 + S x H must fit 32 bits: the widest single row has 4294967240 bytes.
-  EXPECT_FALSE(ExportSizeProblem(1431655746, 1));
-  EXPECT_EQ(ExportSizeProblem(1431655747, 1).value_or(""),
-            "An image of 1431655747 x 1 pixels is too large for a BMP file, which holds at most "
-            "4 GB.");
-  EXPECT_FALSE(ExportSizeProblem(1, 1073741810));
-  EXPECT_TRUE(ExportSizeProblem(1, 1073741811));
-  // 9999 m at 600 dpi: far beyond, and no overflow on the way.
-  EXPECT_TRUE(ExportSizeProblem(236196850, 177147637));
-  EXPECT_TRUE(ExportSizeProblem(INT64_MAX, INT64_MAX));
-  EXPECT_TRUE(ExportSizeProblem(int64_t{1} << 31, 1));
-}
-
-TEST(ExportJob, FileHoldsTheExportColourOfEveryPixel) {
-  ExportDir dir;
+TEST(ExportJob, RowsGoInBlocksOf21WithTheRunningYAndPrioritiesFollowTheChoice) {
+  TempDir dir;
   OwnerMailbox mailbox;
-  // 37 x 3 bytes pad to 112; 1 and 2 columns give cx = 0 and cx = 1.
-  for (const auto& [width, height] : {std::pair<int64_t, int64_t>{37, 29}, {1, 23}, {2, 5}}) {
-    SCOPED_TRACE(width);
-    ExportParams params = MakeParams(dir.File("pic" + std::to_string(width) + ".bmp"), width,
-                                     height);
-    StepLog log;
-    ExportJob job(params, log.Steps(), mailbox);
-    RunToEnd(job);
-    EXPECT_EQ(log.finished, 1);
-    EXPECT_TRUE(log.failures.empty());
-    EXPECT_FALSE(log.offOwnerThread);
-    const std::string file = ReadAll(params.outputPath);
-    ASSERT_EQ(file.size(), 54 + Bitmap::StrideFor(width, PixelFormat::Bgr24) * height);
-    EXPECT_TRUE(file == ExpectedFile(params));
-  }
-}
-
-TEST(ExportJob, RowsGoToTheRendererInBlocksOf21WithTheSequentialY) {
-  ExportDir dir;
-  OwnerMailbox mailbox;
-  ExportParams params = MakeParams(dir.File("blocks.bmp"), 9, 50);
-  params.priorityChoice = 0;
   // A deep zoom away from 0, where the running sum rounds differently from y0 - row x step.
+  ExportParams params = MakeParams(dir.File("blocks.bmp"), 9, 50);
   params.centreY = 0.7f;
   params.viewWidth = 3e-9f;
-  RecordingRenderer::Log log;
-  StepLog steps;
-  ExportJob job(params, steps.Steps(), mailbox, std::make_unique<RecordingRenderer>(log));
+  params.priorityChoice = 2;
+  std::vector<std::tuple<int64_t, int64_t, double, int>> blocks;
+  std::vector<ThreadPriority> priorities;
+  StepLog log;
+  ExportJob job(params, log.Steps(), mailbox,
+                std::make_unique<RecordingRenderer>(blocks, priorities));
+  job.SetPriority(7);  // no choice: nothing changes
+  job.SetPriority(1);  // made before the thread runs: applied when it starts
+  log.onProgress = [&](int64_t row) {
+    if (row == 20) job.SetPriority(0);
+  };
   RunToEnd(job);
-  const ExportGeometry g = MakeExportGeometry(params.centreX, params.centreY, params.viewWidth,
-                                              params.width, params.height);
+  job.SetPriority(3);  // after the end: no thread to apply it to
+
+  const ExportGeometry g = MakeExportGeometry(-0.1f, 0.7f, 3e-9f, 9, 50);
   const std::vector<double> ys = ExportRowCoordinates(g);
   ASSERT_NE(ys[42], g.y0 - 42.0 * static_cast<double>(g.step));
-  ASSERT_EQ(log.blocks.size(), 3u);
-  const int64_t firsts[] = {0, 21, 42};
-  const int64_t counts[] = {21, 21, 8};
+  ASSERT_EQ(blocks.size(), 3u);
   for (size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(log.blocks[i].first, firsts[i]);
-    EXPECT_EQ(log.blocks[i].count, counts[i]);
-    // Bit for bit the running sum, not y0 - first x step.
-    EXPECT_EQ(std::memcmp(&log.blocks[i].firstY, &ys[static_cast<size_t>(firsts[i])], 8), 0);
+    EXPECT_EQ(std::get<0>(blocks[i]), static_cast<int64_t>(21 * i));
+    EXPECT_EQ(std::get<1>(blocks[i]), i < 2 ? 21 : 8);
+    EXPECT_EQ(std::memcmp(&std::get<2>(blocks[i]), &ys[21 * i], 8), 0) << "the running sum";
   }
-  EXPECT_EQ(log.priorities, std::vector<ThreadPriority>{ThreadPriority::Idle});
-  EXPECT_EQ(log.blocks[0].niceOfCaller, 19) << "\"low\" runs the job thread at idle priority";
-  EXPECT_TRUE(ReadAll(params.outputPath) == ExpectedFile(params));
-}
-
-TEST(ExportJob, PriorityChoicesBeforeAndDuringTheRun) {
-  ExportDir dir;
-  OwnerMailbox mailbox;
-  ExportParams params = MakeParams(dir.File("priority.bmp"), 4, 42);
-  params.priorityChoice = 0;
-  RecordingRenderer::Log log;
-  StepLog steps;
-  ExportJob job(params, steps.Steps(), mailbox, std::make_unique<RecordingRenderer>(log));
-  job.SetPriority(7);  // not a choice: nothing changes
-  job.SetPriority(2);  // made before the thread runs, applied when it starts
-  steps.onProgress = [&](int64_t row) {
-    if (row == 20) job.SetPriority(1);
-  };
-  RunToEnd(job);
-  EXPECT_EQ(log.priorities,
-            (std::vector<ThreadPriority>{ThreadPriority::Highest, ThreadPriority::Normal}));
-  job.SetPriority(3);  // after the end: no thread to apply it to
-  EXPECT_EQ(log.priorities.size(), 2u);
-}
-
-TEST(ExportJob, ProgressPointsAfterEvery21stRow) {
-  ExportDir dir;
-  OwnerMailbox mailbox;
-  struct Case {
-    int64_t height;
-    std::vector<int64_t> rows;
-  };
-  for (const Case& c : {Case{1, {}}, Case{20, {}}, Case{21, {20}}, Case{42, {20, 41}},
-                        Case{70, {20, 41, 62}}}) {
-    SCOPED_TRACE(c.height);
-    ExportParams params = MakeParams(dir.File("rows.bmp"), 3, c.height);
-    params.limit = 30;
-    StepLog log;
-    ExportJob job(params, log.Steps(), mailbox);
-    RunToEnd(job);
-    EXPECT_EQ(log.progress, c.rows);
-    EXPECT_EQ(job.ProgressRow(), c.rows.empty() ? -1 : c.rows.back());
-    EXPECT_EQ(log.finished, 1);
-  }
-}
-
-TEST(ExportJob, StopIsSeenOnlyAtProgressPoints) {
-  ExportDir dir;
-  OwnerMailbox mailbox;
-  {
-    // Fewer than 21 rows: no progress point, so the stop is never seen and the file is written.
-    ExportParams params = MakeParams(dir.File("short.bmp"), 6, 20);
-    StepLog log;
-    ExportJob job(params, log.Steps(), mailbox);
-    job.RequestStop();
-    RunToEnd(job);
-    EXPECT_EQ(log.finished, 1);
-    EXPECT_TRUE(ReadAll(params.outputPath) == ExpectedFile(params));
-  }
-  {
-    // 21 rows: the stop is seen after the last row, before anything is written.
-    ExportParams params = MakeParams(dir.File("exact.bmp"), 6, 21);
-    StepLog log;
-    ExportJob job(params, log.Steps(), mailbox);
-    job.RequestStop();
-    RunToEnd(job);
-    EXPECT_EQ(job.ProgressRow(), 20);
-    EXPECT_TRUE(log.progress.empty());
-    EXPECT_EQ(log.finished, 0);
-    EXPECT_TRUE(log.failures.empty());
-  }
-  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"short.bmp"});
-}
-
-TEST(ExportJob, StopDuringTheRenderLeavesAnExistingFileByteForByte) {
-  ExportDir dir;
-  OwnerMailbox mailbox;
-  const std::string path = dir.File("keep.bmp");
-  std::string old = "BM an older picture";
-  old += std::string(3, '\0');
-  testing::WriteAll(path, old);
-  StepLog log;
-  ExportJob job(MakeParams(path, 10, 63), log.Steps(), mailbox);
-  log.onProgress = [&](int64_t) { job.RequestStop(); };
-  RunToEnd(job);
-  EXPECT_EQ(log.progress, std::vector<int64_t>{20});
-  EXPECT_EQ(job.ProgressRow(), 41);
-  EXPECT_EQ(log.finished, 0);
-  EXPECT_TRUE(log.failures.empty());
-  EXPECT_EQ(ReadAll(path), old);
-  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"keep.bmp"});
-}
-
-TEST(ExportJob, FailuresAreReportedAndWriteNothing) {
-  ExportDir dir;
-  OwnerMailbox mailbox;
-  {
-    StepLog log;
-    ExportJob job(MakeParams(dir.File("missing/pic.bmp"), 5, 30), log.Steps(), mailbox);
-    RunToEnd(job);
-    EXPECT_EQ(log.progress, std::vector<int64_t>{20});
-    EXPECT_EQ(log.finished, 0);
-    ASSERT_EQ(log.failures.size(), 1u);
-    EXPECT_EQ(log.failures[0].rfind(kWriteOpenFailedMessage, 0), 0u) << log.failures[0];
-    EXPECT_FALSE(log.offOwnerThread);
-  }
-  {
-    // A size the dialog should have refused is refused here too.
-    StepLog log;
-    ExportJob job(MakeParams(dir.File("zero.bmp"), 0, 30), log.Steps(), mailbox);
-    RunToEnd(job);
-    EXPECT_EQ(log.failures, std::vector<std::string>{*ExportSizeProblem(0, 30)});
-    EXPECT_EQ(log.finished, 0);
-  }
-  EXPECT_TRUE(dir.Entries().empty());
+  EXPECT_EQ(priorities, std::vector({ThreadPriority::Normal, ThreadPriority::Idle}));
+  EXPECT_EQ(std::get<3>(blocks[1]), 19) << "\"low\" puts the job's own thread at idle priority";
 }
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -336,105 +145,69 @@ constexpr bool kSanitized = true;
 constexpr bool kSanitized = false;
 #endif
 
-// Runs a 30000 x 30000 export in a process whose address space is held to 1 GB, where its
-// 2.7 GB bitmap cannot be allocated.
-bool AllocationFailureIsReported(const std::string& path) {
-  const rlimit limit{rlim_t{1} << 30, rlim_t{1} << 30};
-  if (setrlimit(RLIMIT_AS, &limit) != 0) return false;
+// What the failure step was given, when the job did not finish.
+std::vector<std::string> Failures(const std::string& path, int64_t width, int64_t height) {
   OwnerMailbox mailbox;
   StepLog log;
-  ExportJob job(MakeParams(path, 30000, 30000), log.Steps(), mailbox);
-  if (!job.Start()) return false;
+  ExportJob job(MakeParams(path, width, height), log.Steps(), mailbox);
+  if (!job.Start()) return {"not started"};
   job.WaitServing();
-  const std::vector<std::string> expected{
-      "There is not enough memory for an image of 30000 x 30000 pixels."};
-  return log.failures == expected && log.finished == 0 && !job.Running();
+  return log.finished == 0 ? log.failures : std::vector<std::string>{"finished"};
 }
 
-TEST(ExportJobDeathTest, BitmapThatCannotBeAllocatedIsReportedWithItsSize) {
-  if (kSanitized) GTEST_SKIP() << "the sanitizers' shadow memory does not fit an address limit";
-  ExportDir dir;
-  const std::string path = dir.File("huge.bmp");
-  EXPECT_EXIT(std::_Exit(AllocationFailureIsReported(path) ? 0 : 1),
-              ::testing::ExitedWithCode(0), "");
+// A 30000 x 30000 bitmap (2.7 GB) in a process held to 1 GB of address space.
+bool HugeBitmapIsReported(const std::string& path) {
+  const rlimit limit{rlim_t{1} << 30, rlim_t{1} << 30};
+  return setrlimit(RLIMIT_AS, &limit) == 0 &&
+         Failures(path, 30000, 30000) ==
+             std::vector<std::string>{
+                 "There is not enough memory for an image of 30000 x 30000 pixels."};
+}
+
+TEST(ExportJob, FailuresAreReportedAndWriteNothing) {
+  TempDir dir;
+  const std::vector<std::string> missing = Failures(dir.File("missing/pic.bmp"), 5, 30);
+  ASSERT_EQ(missing.size(), 1u);
+  EXPECT_EQ(missing[0].rfind(kWriteOpenFailedMessage + std::string("\n"), 0), 0u) << missing[0];
+  EXPECT_EQ(Failures(dir.File("zero.bmp"), 0, 30), std::vector{*ExportSizeProblem(0, 30)});
+  if (!kSanitized) {  // the sanitizers' shadow memory does not fit an address limit
+    EXPECT_EXIT(std::_Exit(HugeBitmapIsReported(dir.File("huge.bmp")) ? 0 : 1),
+                ::testing::ExitedWithCode(0), "");
+  }
   EXPECT_TRUE(dir.Entries().empty());
 }
 
-// The owner learns of a pending step through the hook and waits for it like a slow event loop.
-struct PendingSignal {
-  std::mutex mutex;
-  std::condition_variable changed;
-  int count = 0;
-
-  void Notify() {
-    std::lock_guard lock(mutex);
-    ++count;
-    changed.notify_all();
-  }
-  void WaitFor(int n) {
-    std::unique_lock lock(mutex);
-    changed.wait(lock, [&] { return count >= n; });
-  }
-};
-
-TEST(ExportJob, WaitingForTheJobWhileItIsBlockedInAStepServesTheStep) {
-  ExportDir dir;
-  {
-    PendingSignal signal;
-    OwnerMailbox mailbox([&] { signal.Notify(); });
+TEST(ExportJob, WaitingOrClosingWhileTheJobIsBlockedInAStepServesTheStep) {
+  struct Case {
+    int64_t height;
+    bool close;
+    std::vector<int64_t> progress;
+    int finished;
+  };
+  TempDir dir;
+  // The first step is the progress step of row 20, or for 5 rows the finish step.
+  for (const Case& c : {Case{42, false, {20, 41}, 1}, Case{42, true, {20}, 0},
+                        Case{5, true, {}, 1}}) {
+    SCOPED_TRACE(::testing::Message() << c.height << " " << c.close);
+    std::atomic<int> notified{0};
+    OwnerMailbox mailbox([&] {
+      notified.fetch_add(1);
+      notified.notify_all();
+    });
     StepLog log;
-    ExportJob job(MakeParams(dir.File("served.bmp"), 4, 42), log.Steps(), mailbox);
-    ASSERT_TRUE(job.Start());
-    signal.WaitFor(1);  // the job now waits in the progress step of row 20
-    EXPECT_TRUE(job.Running());
-    EXPECT_EQ(job.ProgressRow(), 20);
-    job.WaitServing();
-    EXPECT_EQ(log.progress, (std::vector<int64_t>{20, 41}));
-    EXPECT_EQ(log.finished, 1);
-    EXPECT_FALSE(mailbox.RunPending()) << "nothing is left once the job has ended";
-  }
-  {
-    // Closing while the job waits in its progress step: the step still runs, then the stop.
-    PendingSignal signal;
-    OwnerMailbox mailbox([&] { signal.Notify(); });
-    StepLog log;
-    auto job = std::make_unique<ExportJob>(MakeParams(dir.File("closed.bmp"), 4, 42),
+    auto job = std::make_unique<ExportJob>(MakeParams(dir.File("served.bmp"), 4, c.height),
                                            log.Steps(), mailbox);
     ASSERT_TRUE(job->Start());
-    signal.WaitFor(1);
-    job.reset();
-    EXPECT_EQ(log.progress, std::vector<int64_t>{20});
-    EXPECT_EQ(log.finished, 0);
+    notified.wait(0);
+    EXPECT_TRUE(job->Running());
+    if (!c.close) job->WaitServing();
+    job.reset();  // the close asks for a stop and waits
+    EXPECT_EQ(log.progress, c.progress);
+    EXPECT_EQ(log.finished, c.finished);
+    EXPECT_FALSE(mailbox.RunPending());
   }
-  {
-    // Closing while the job waits in its finish step: the file is there and the step runs.
-    PendingSignal signal;
-    OwnerMailbox mailbox([&] { signal.Notify(); });
-    StepLog log;
-    auto job = std::make_unique<ExportJob>(MakeParams(dir.File("finished.bmp"), 4, 5),
-                                           log.Steps(), mailbox);
-    ASSERT_TRUE(job->Start());
-    signal.WaitFor(1);
-    job.reset();
-    EXPECT_EQ(log.finished, 1);
-  }
-  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"finished.bmp", "served.bmp"}));
-}
-
-TEST(ExportJob, StartsOnceAndEndsCleanlyWhenNeverStarted) {
-  ExportDir dir;
   OwnerMailbox mailbox;
-  StepLog log;
-  {
-    ExportJob idle(MakeParams(dir.File("never.bmp"), 4, 4), log.Steps(), mailbox);
-    EXPECT_FALSE(idle.Running());
-    idle.WaitServing();
-  }
-  ExportJob job(MakeParams(dir.File("once.bmp"), 4, 4), log.Steps(), mailbox);
-  RunToEnd(job);
-  EXPECT_FALSE(job.Start());
-  EXPECT_EQ(log.finished, 1);
-  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"once.bmp"});
+  ExportJob neverStarted(MakeParams(dir.File("never.bmp"), 4, 4), {}, mailbox);
 }
 
 }  // namespace

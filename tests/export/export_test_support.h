@@ -1,68 +1,42 @@
 #pragma once
 
-#include <stdlib.h>
-
-#include <algorithm>
-#include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
+#include <cstring>
 #include <string>
-#include <vector>
+
+#include "../files/file_test_support.h"
+#include "engine/bitmap.h"
+#include "engine/colourer.h"
+#include "engine/render.h"
+#include "export/bmp.h"
+#include "export/export_job.h"
 
 namespace zirvanta::testing {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class ExportDir {
- public:
-  ExportDir() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "zirvanta-export-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+// The BMP file of a Bgr24 bitmap: the header, then the rows bottom-up, padded with zero bytes.
+inline std::string BmpFile(const Bitmap& bitmap) {
+  std::string file = BmpHeader(bitmap.Width(), bitmap.Height());
+  const size_t pixelBytes = static_cast<size_t>(bitmap.Width()) * 3;
+  for (int64_t row = bitmap.Height() - 1; row >= 0; --row) {
+    file.append(reinterpret_cast<const char*>(bitmap.Row(row)), pixelBytes);
+    file.append(bitmap.Stride() - pixelBytes, '\0');
   }
-  ~ExportDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ExportDir(const ExportDir&) = delete;
-  ExportDir& operator=(const ExportDir&) = delete;
+  return file;
+}
 
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-  // Every name in the folder, sorted: a leftover temporary file shows up here.
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
-      names.push_back(entry.path().filename().string());
+// The file an export must write, by the plain sequential loop: x and y are running sums of the
+// step, and each pixel is the ExportColour entry of its point.
+inline std::string ExpectedExport(const ExportParams& p) {
+  const ExportGeometry g = MakeExportGeometry(p.centreX, p.centreY, p.viewWidth, p.width, p.height);
+  Bitmap bitmap(p.width, p.height, PixelFormat::Bgr24);
+  double y = g.y0;
+  for (int64_t row = 0; row < p.height; ++row, y = y - g.step) {
+    double x = g.x0;
+    for (int64_t column = 0; column < p.width; ++column, x = x + g.step) {
+      std::memcpy(bitmap.Row(row) + 3 * column, &ExportColour(x, y, p.cr, p.ci, p.limit, p.palette),
+                  3);
     }
-    std::sort(names.begin(), names.end());
-    return names;
   }
-
- private:
-  std::string path_;
-};
-
-inline std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteAll(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline uint32_t Le32(const std::string& bytes, size_t offset) {
-  uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(bytes[offset + i]);
-  return value;
-}
-
-inline uint16_t Le16(const std::string& bytes, size_t offset) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(bytes[offset]) |
-                               static_cast<uint8_t>(bytes[offset + 1]) << 8);
+  return BmpFile(bitmap);
 }
 
 }  // namespace zirvanta::testing
