@@ -3,105 +3,79 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
+#include <cstring>
+
+#include "engine/render.h"
 
 namespace zirvanta {
 namespace {
 
-TEST(LiveEscapeCount, FixedPointsNeverEscape) {
-  EXPECT_EQ(LiveEscapeCount(0.0f, 0.0f, 0.0, 0.0), 0);
-  EXPECT_EQ(LiveEscapeCount(1.0f, 0.0f, 0.0, 0.0), 0);  // stays at 1 for all 254 steps
-}
-
-TEST(LiveEscapeCount, StartPointIsNeverTested) {
-  EXPECT_EQ(LiveEscapeCount(3.0f, 0.0f, 0.0, 0.0), 1);
-  EXPECT_EQ(LiveEscapeCount(1e30f, 1e30f, 0.0, 0.0), 1);
-}
-
-TEST(LiveEscapeCount, RadiusTwoCountsAsEscaped) {
-  EXPECT_EQ(LiveEscapeCount(0.0f, 0.0f, -2.0, 0.0), 1);  // z1 = -2, |z|^2 - 4 = 0
-}
-
-TEST(LiveEscapeCount, NotANumberNeverEscapes) {
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  EXPECT_EQ(LiveEscapeCount(nan, 0.0f, 0.0, 0.0), 0);
-  EXPECT_EQ(LiveEscapeCount(0.0f, 0.0f, std::nan(""), 0.0), 0);
-}
-
-// With c = 0 and z real, z_n = x^(2^n): the step on which it passes 2 is known exactly.
-double StartEscapingOnStep(int step) { return std::pow(2.0, std::pow(0.5, step)) * (1 + 1e-5); }
-
-TEST(LiveEscapeCount, LimitIs254Steps) {
-  // Find a point escaping on step 254 along a line: counts grow towards the set's boundary.
-  float x = 0.0f;
-  int count = -1;
-  for (float t = -0.75f; t <= -0.74f; t = std::nextafter(t, 0.0f)) {
-    count = LiveEscapeCount(t, 0.1f, -0.75, 0.1);
-    if (count == 254) {
-      x = t;
-      break;
-    }
+TEST(EscapeCount, StartPointRadiusTwoAndNaNInBothColourers) {
+  const double nan = std::nan("");
+  const struct {
+    double x, y, cr, ci;
+    int count;
+  } cases[] = {
+      {0, 0, 0, 0, 0},   {1, 0, 0, 0, 0},        // fixed points
+      {3, 0, 0, 0, 1},   {1e30, 1e30, 0, 0, 1},  // the start point itself is never tested
+      {0, 0, -2, 0, 1},                          // |z| = 2 counts as escaped
+      {nan, 0, 0, 0, 0}, {0, 0, nan, 0, 0},      // a NaN orbit never escapes
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(LiveEscapeCount(float(c.x), float(c.y), c.cr, c.ci), c.count) << c.x << " " << c.cr;
+    EXPECT_EQ(ExportEscapeCount(c.x, c.y, c.cr, c.ci, 254), c.count) << c.x << " " << c.cr;
   }
-  ASSERT_EQ(count, 254) << "no point escaping on step 254 found";
-  EXPECT_EQ(LiveEscapeCount(x, 0.1f, -0.75, 0.1), 254);
-  EXPECT_EQ(ExportEscapeCount(5.0, 0.0, 0.0, 0.0, 254), 1);
 }
 
-TEST(ExportEscapeCount, LimitTestComesBeforeTheEscapeTest) {
-  // c = 0.25 + 0i creeps towards 0.5 and never escapes; c slightly larger escapes after many
-  // steps. Search one that escapes on step n, then check limits n and n - 1.
-  for (double c = 0.2501; c < 0.3; c += 0.0001) {
-    const int n = ExportEscapeCount(0.0, 0.0, c, 0.0, 8190);
-    if (n > 10 && n < 8190) {
-      EXPECT_EQ(ExportEscapeCount(0.0, 0.0, c, 0.0, n), n);
-      EXPECT_EQ(ExportEscapeCount(0.0, 0.0, c, 0.0, n - 1), 0);
-      return;
-    }
+TEST(EscapeCount, TheLastStepOfEachLimitIsCounted) {
+  // Counts grow towards the set's boundary: walk in until a point escapes on step 254.
+  int live = -1;
+  for (float t = -0.75f; t <= -0.74f && live != 254; t = std::nextafter(t, 0.0f)) {
+    live = LiveEscapeCount(t, 0.1f, -0.75, 0.1);
   }
-  FAIL() << "no slow escape found";
-}
-
-TEST(ExportEscapeCount, ReachesEntry8190) {
-  // The slowest escapes near c = 0.25: walk towards it until a point needs exactly 8190 steps.
-  double lo = 0.25, hi = 0.26;  // count(lo) = 0 (inside), count(hi) small
-  for (int i = 0; i < 200; ++i) {
+  EXPECT_EQ(live, 254);
+  // Near c = 1/4 orbits crawl: bisect to a point escaping on step 8190, the last entry.
+  double lo = 0.25, hi = 0.26;
+  int n = 0;
+  for (int i = 0; i < 200 && n != 8190; ++i) {
     const double mid = (lo + hi) / 2;
-    const int n = ExportEscapeCount(0.0, 0.0, mid, 0.0, 8190);
-    if (n == 8190) return;
-    if (n == 0) lo = mid; else hi = mid;
+    n = ExportEscapeCount(0.0, 0.0, mid, 0.0, 8190);
+    (n == 0 ? lo : hi) = mid;
+    // The limit test comes first: an escape one step past the limit counts as inside.
+    ASSERT_EQ(ExportEscapeCount(0.0, 0.0, mid, 0.0, std::max(n - 1, 0)), 0) << mid;
   }
-  FAIL() << "bisection found no point escaping on step 8190";
+  EXPECT_EQ(n, 8190);
 }
 
-TEST(ExportEscapeCount, AgreesWithLiveWhereNoRoundingDiffers) {
-  EXPECT_EQ(ExportEscapeCount(0.0, 0.0, -2.0, 0.0, 254), 1);
-  EXPECT_EQ(ExportEscapeCount(1.0, 0.0, 0.0, 0.0, 254), 0);
-  EXPECT_EQ(ExportEscapeCount(3.0, 0.0, 0.0, 0.0, 254), 1);
-  // A real orbit under c = 0 escapes when x^(2^n) passes 2; both colourers agree.
-  for (int step = 1; step < 16; ++step) {
-    const double x = StartEscapingOnStep(step);
-    EXPECT_EQ(ExportEscapeCount(x, 0.0, 0.0, 0.0, 254), step);
-    EXPECT_EQ(LiveEscapeCount(static_cast<float>(x), 0.0f, 0.0, 0.0), step) << x;
-  }
-}
-
-TEST(PointColourer, ReturnsTheEntryOfTheCount) {
+TEST(RenderPicturePlain, TheStartUpPictureInBothLayouts) {
   FractalState state;
-  state.cx = 0.0;
-  state.cy = 0.0;
   Palette palette;
-  for (int i = 0; i < kPaletteSize; ++i) palette[i] = PaletteEntry{uint8_t(i), uint8_t(i >> 8), 7};
-  EXPECT_EQ(&PointColourer(3.0f, 0.0f, state, palette), &palette[1]);
-  EXPECT_EQ(&PointColourer(0.0f, 0.0f, state, palette), &palette[0]);
+  BuildPalette(state.palette, palette);
+  const PictureGeometry g = LiveGeometry(0.0f, 0.0f, DefaultPixelStep());
+  Bitmap wide(530, 409, PixelFormat::Bgrx32), packed(530, 409, PixelFormat::Bgr24);
+  std::memset(wide.Data(), 0xAB, wide.SizeInBytes());
+  RenderPicturePlain(g, state, palette, wide);
+  RenderPicturePlain(g, state, palette, packed);
+  // The corner escapes on the first step (entry 1, blue first), the centre never does; the
+  // fourth byte is not written. (The fast renderer's tests compare every pixel with this pass.)
+  EXPECT_EQ(std::vector<uint8_t>(wide.Row(0), wide.Row(0) + 4),
+            (std::vector<uint8_t>{20, 34, 62, 0xAB}));
+  EXPECT_EQ(0, std::memcmp(wide.Row(204) + 4 * 265, &palette[0], 3));
+  EXPECT_EQ(0, std::memcmp(packed.Row(408) + 3 * 529, &palette[1], 3));
+  EXPECT_EQ(packed.Row(408)[1590] | packed.Row(408)[1591], 0) << "row padding stays zero";
 }
 
-TEST(SelectColourer, OnlyTypeOneExists) {
-  FractalState state;
-  state.colourer = nullptr;
-  EXPECT_FALSE(SelectColourer(state, 2));
-  EXPECT_EQ(state.colourer, nullptr);
-  EXPECT_TRUE(SelectColourer(state, 1));
-  EXPECT_EQ(state.colourer, &ZSquaredPlusCColourer);
+TEST(ExportGeometry, CentreOnPixelHalfTheSizeRoundedDown) {
+  const ExportGeometry one = MakeExportGeometry(0.5f, 0.25f, 5.0f, 1, 1);
+  EXPECT_EQ(std::pair(one.x0, one.y0), std::pair(0.5, 0.25));
+  const ExportGeometry two = MakeExportGeometry(0.0f, 0.0f, 5.0f, 2, 3);
+  EXPECT_EQ(std::tuple(two.step, two.x0, two.y0), std::tuple(2.5f, -2.5, 2.5));
+  const ExportGeometry big = MakeExportGeometry(0.1f, 0.2f, 0.3f, 1920, 1440);
+  const long double step = static_cast<float>(0.3f / 1920.0L);
+  EXPECT_EQ(big.step, step);
+  EXPECT_EQ(big.x0, static_cast<double>(0.1f - 960 * step));
+  EXPECT_EQ(big.y0, static_cast<double>(0.2f + 720 * step));
+  EXPECT_EQ(Bitmap::StrideFor(5, PixelFormat::Bgr24), 16u);  // rows padded to whole words
 }
 
 }  // namespace
