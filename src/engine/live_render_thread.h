@@ -72,11 +72,6 @@ class LiveRenderThread {
 
   uint64_t PassesCompleted() const;
 
-  // The off-screen bitmaps the passes are rendered into (Bgrx32, fourth byte never written).
-  // Read them only while Idle() is true.
-  const Bitmap& LiveBitmap() const { return liveBitmap_; }
-  const Bitmap& GeneralBitmap() const { return generalBitmap_; }
-
  private:
   void Body();
   void RenderPass();

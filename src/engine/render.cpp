@@ -38,26 +38,6 @@ void RenderCountsPlain(const PictureGeometry& geometry, const FractalState& stat
   }
 }
 
-std::vector<float> ColumnCoordinates(const PictureGeometry& geometry) {
-  std::vector<float> xs(static_cast<size_t>(geometry.width));
-  float x = geometry.x0;
-  for (float& value : xs) {
-    value = x;
-    x = x + geometry.step;
-  }
-  return xs;
-}
-
-std::vector<float> RowCoordinates(const PictureGeometry& geometry) {
-  std::vector<float> ys(static_cast<size_t>(geometry.height));
-  float y = geometry.y0;
-  for (float& value : ys) {
-    value = y;
-    y = y - geometry.step;
-  }
-  return ys;
-}
-
 ExportGeometry MakeExportGeometry(float centreX, float centreY, float viewWidth, int64_t width,
                                   int64_t height) {
   ExportGeometry geometry;

@@ -22,10 +22,6 @@ void RenderPicturePlain(const PictureGeometry& geometry, const FractalState& sta
 void RenderCountsPlain(const PictureGeometry& geometry, const FractalState& state,
                        uint16_t* counts);
 
-// The column x values and row y values of a picture, accumulated exactly as the pass does.
-std::vector<float> ColumnCoordinates(const PictureGeometry& geometry);
-std::vector<float> RowCoordinates(const PictureGeometry& geometry);
-
 // The export's picture: double-precision coordinates from a single-precision step.
 struct ExportGeometry {
   int64_t width = 0;
