@@ -1,8 +1,7 @@
 #pragma once
 
 // What the main window's tests share: a renderer the test can hold inside a pass, a window built
-// around it, the engine's reference pictures, input through the window, and a script that acts
-// from inside the event processing of a sweep.
+// around it, the engine's reference pictures, and input through the window.
 #include <QAbstractButton>
 #include <QElapsedTimer>
 #include <QLocale>
@@ -26,7 +25,8 @@
 
 namespace form_test {
 
-inline constexpr int kPatienceMs = 120000;  // a pass may be slow on a busy machine or under a sanitizer
+// A pass may be slow on a busy machine or under a sanitizer.
+inline constexpr int kPatienceMs = 120000;
 
 // Holds every pass that starts while holding is on, until the test lets go; records the c of
 // each live pass.
@@ -78,7 +78,7 @@ class HoldRenderer final : public zirvanta::Renderer {
       zirvanta::RenderPicturePlain(geometry, state, palette, bitmap);
     } else {  // blue the low byte, green the high byte of position + 2000
       const int32_t code = zirvanta::TruncToInt32(state.cx * 1000.0L + 2000.5L);
-      const uint8_t stamp[4] = {static_cast<uint8_t>(code & 0xFF), static_cast<uint8_t>(code >> 8), 0, 0};
+      const uint8_t stamp[4] = {static_cast<uint8_t>(code & 0xFF), static_cast<uint8_t>(code >> 8)};
       std::copy(stamp, stamp + 4, bitmap.Row(0));
     }
     ++hold_->picturesRendered;
@@ -110,6 +110,7 @@ struct Window {
     (void)QTest::qWaitForWindowActive(form.get());
     (void)Idle();  // should it time out, the test's first wait fails too
   }
+  ~Window() { hold->Set(false); }  // a test that failed while holding a pass must not hang
   TMainForm& operator*() { return *form; }
   TMainForm* operator->() { return form.get(); }
 
@@ -139,8 +140,9 @@ inline QImage Shown(QWidget* widget) {
 }
 
 // A pass of the engine's plain renderer, as an image.
-inline QImage PlainPass(const zirvanta::PictureGeometry& geometry, const zirvanta::FractalState& state,
-                        const zirvanta::Palette& palette, const zirvanta::MarkerState* marker = nullptr) {
+inline QImage PlainPass(const zirvanta::PictureGeometry& geometry,
+                        const zirvanta::FractalState& state, const zirvanta::Palette& palette,
+                        const zirvanta::MarkerState* marker = nullptr) {
   zirvanta::Bitmap bitmap(geometry.width, geometry.height, zirvanta::PixelFormat::Bgrx32);
   zirvanta::RenderPicturePlain(geometry, state, palette, bitmap);
   if (marker) zirvanta::DrawMarker(bitmap, *marker);
@@ -152,10 +154,11 @@ inline QImage PlainPass(const zirvanta::PictureGeometry& geometry, const zirvant
 // general one with the window's marker.
 inline bool ShowsPlainPasses(TMainForm& form) {
   const zirvanta::FractalState& f = form.fractal;
+  const zirvanta::ViewValues& v = form.view;
   return Shown(form.Pic) ==
-             PlainPass(zirvanta::LiveGeometry(f.centreX, f.centreY, form.view.pixelStep), f, form.palette) &&
+             PlainPass(zirvanta::LiveGeometry(f.centreX, f.centreY, v.pixelStep), f, form.palette) &&
          Shown(form.GeneralView) ==
-             PlainPass(zirvanta::GeneralGeometry(form.view.generalStep), f, form.palette, &form.view.marker);
+             PlainPass(zirvanta::GeneralGeometry(v.generalStep), f, form.palette, &v.marker);
 }
 
 // The strip shows the palette's first 256 entries spread over its 529 columns.
@@ -167,45 +170,6 @@ inline bool StripShows(TMainForm& form, const zirvanta::Palette& palette) {
   }
   return Shown(form.PaletteLine) == expected;
 }
-
-// Steps run one after another from the event loop, each once its condition holds; actions are
-// posted, so that one which starts a sweep does not keep the script from going on inside it.
-// After kPatienceMs the script gives up and stops every sweep.
-class Script : public QObject {
- public:
-  explicit Script(TMainForm& form) : form_(form) {
-    connect(&timer_, &QTimer::timeout, this, &Script::Poll);
-    timer_.setInterval(1);
-  }
-  Script& When(std::function<bool()> condition, std::function<void()> action) {
-    steps_.push_back({std::move(condition), std::move(action)});
-    return *this;
-  }
-  Script& Then(std::function<void()> action) { return When([] { return true; }, std::move(action)); }
-  void Start() {
-    clock_.start();
-    timer_.start();
-  }
-  bool Finished() const { return next_ == steps_.size() && !timedOut_; }
-
- private:
-  void Poll() {
-    if (next_ == steps_.size()) return timer_.stop();
-    if (clock_.elapsed() > kPatienceMs) {
-      timedOut_ = true;
-      timer_.stop();
-      return form_.StopAllSweeps();
-    }
-    if (steps_[next_].first()) QTimer::singleShot(0, this, steps_[next_++].second);
-  }
-
-  TMainForm& form_;
-  QTimer timer_;
-  QElapsedTimer clock_;
-  std::vector<std::pair<std::function<bool()>, std::function<void()>>> steps_;
-  size_t next_ = 0;
-  bool timedOut_ = false;
-};
 
 // Mouse input through the window, as the platform delivers it: the widget under the pointer gets
 // it, and a widget pressed on keeps getting the moves while a button is held.
@@ -226,7 +190,9 @@ inline void ClickAt(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::Lef
 // With no button held the pointer itself moves, which also gives the enter and leave events that
 // bring the hints.
 inline void MoveTo(QWidget* widget, QPoint at) {
-  if (QGuiApplication::mouseButtons() != Qt::NoButton) return Mouse(QTest::MouseMove, widget, at, Qt::NoButton);
+  if (QGuiApplication::mouseButtons() != Qt::NoButton) {
+    return Mouse(QTest::MouseMove, widget, at, Qt::NoButton);
+  }
   QCursor::setPos(widget->mapToGlobal(at));
   QCoreApplication::processEvents();
 }
@@ -237,7 +203,7 @@ inline void Key(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = 
 }
 
 inline QString Coordinates(const char* x, const char* y) {
-  return QStringLiteral(" ( X,Y ) =   ") + QLatin1String(x) + QStringLiteral("   ") + QLatin1String(y);
+  return QStringLiteral(" ( X,Y ) =   %1   %2").arg(QLatin1String(x), QLatin1String(y));
 }
 
 // Restores the C locale when a test that changed it ends.

@@ -38,9 +38,7 @@ class MainFormFactorsTest : public QObject {
 
   void slidersAndStepButtonsWriteC();
   void repeatedPressesSpeedUpAndTheEndsReverseWithTheSpeedReached();
-  void upAtTheMaximumTurnsDownAtOnceAndDownAtTheMinimumUp();
   void anotherSweepButtonTakesOver();
-  void theEndOfAPassWakesAWaitingSweep();
   void closingOrDestroyingTheWindowEndsASweep();
 };
 
@@ -87,6 +85,8 @@ void MainFormFactorsTest::slidersAndStepButtonsWriteC() {
   QCOMPARE(w->RenderPassesCompleted(), passes);
 }
 
+// A sweep runs inside the click on its button and processes events between its steps: the tests
+// act from a posted call, which runs before the first step, and from the slider's change events.
 void MainFormFactorsTest::repeatedPressesSpeedUpAndTheEndsReverseWithTheSpeedReached() {
   Window w;
   w->TrackBarCx->setValue(10);
@@ -97,22 +97,21 @@ void MainFormFactorsTest::repeatedPressesSpeedUpAndTheEndsReverseWithTheSpeedRea
   QSignalSpy moves(w->TrackBarCx, &QSlider::valueChanged);
   int speedAtRelease = 0;
   qsizetype movesAtRelease = -1;
+  QTimer::singleShot(0, [&] {
+    for (int press = 0; press < 49; ++press) Click(w->UpCx);
+    speedAtRelease = w->sweep.reUpSpeed;
+    movesAtRelease = moves.count();
+    w.hold->Set(false);
+  });
   // 10 .. 2000 (clamped), down to -2000 (clamped) and up again to 0: 160 steps.
-  Script script(*w);
-  script.Then([&] { for (int press = 0; press < 49; ++press) Click(w->UpCx); })
-      .Then([&] {
-        speedAtRelease = w->sweep.reUpSpeed;
-        movesAtRelease = moves.count();
-        w.hold->Set(false);
-      })
-      .When([&] { return moves.count() >= 160; }, [&] { Click(w->StopCy); });
-  script.Start();
+  connect(w->TrackBarCx, &QSlider::valueChanged, [&] {
+    if (moves.count() == 160) Click(w->StopCy);
+  });
   Click(w->UpCx);  // returns when the sweep has ended
-  QVERIFY(script.Finished());
   QCOMPARE(speedAtRelease, 50);
   QCOMPARE(movesAtRelease, qsizetype{0});  // it waited for the pass instead of stepping past it
   std::vector<int> expected;
-  for (int position = 10, way = 50; expected.size() < static_cast<size_t>(moves.count());) {
+  for (int position = 10, way = 50; expected.size() < 160;) {
     position = std::clamp(position + way, -2000, 2000);
     if (std::abs(position) == 2000) way = position > 0 ? -50 : 50;
     expected.push_back(position);
@@ -132,25 +131,6 @@ void MainFormFactorsTest::repeatedPressesSpeedUpAndTheEndsReverseWithTheSpeedRea
   QCOMPARE(StampedPosition(Shown(w->Pic)), positions.back());
 }
 
-void MainFormFactorsTest::upAtTheMaximumTurnsDownAtOnceAndDownAtTheMinimumUp() {
-  Window w;
-  for (const auto& [start, button, way] : {std::tuple(2000, w->UpCx, -1), std::tuple(-2000, w->DownCx, 1)}) {
-    w->TrackBarCx->setValue(start);
-    QVERIFY(w.Idle());
-    QSignalSpy moves(w->TrackBarCx, &QSlider::valueChanged);
-    Script script(*w);
-    script.When([&] { return moves.count() >= 3; }, [&] { Click(w->StopCx); });
-    script.Start();
-    Click(button);
-    QVERIFY(script.Finished());
-    const std::vector<int> positions = Positions(moves);
-    QCOMPARE(std::vector<int>(positions.begin(), positions.begin() + 3),
-             (std::vector<int>{start + way, start + 2 * way, start + 3 * way}));
-    QVERIFY(SweepsAtRest(*w));
-    QVERIFY(w.Idle());
-  }
-}
-
 // Down during Up runs at speed 1 alone; an Im sweep then ends the Re sweep, and the Stop of the
 // Re row ends the Im sweep.
 void MainFormFactorsTest::anotherSweepButtonTakesOver() {
@@ -159,82 +139,51 @@ void MainFormFactorsTest::anotherSweepButtonTakesOver() {
   QVERIFY(w.Idle());
   QSignalSpy reMoves(w->TrackBarCx, &QSlider::valueChanged);
   QSignalSpy imMoves(w->TrackBarCy, &QSlider::valueChanged);
-  qsizetype downAt = -1, imAt = -1;
   bool downAloneAtSpeedOne = false, reRunningDuringIm = true;
-  Script script(*w);
-  script.Then([&] { Click(w->UpCx); })
-      .When([&] { return w->sweep.reUpSpeed == 2 && reMoves.count() >= 3; },
-            [&] {
-              downAt = reMoves.count();
-              Click(w->DownCx);  // runs the down sweep in here until it ends
-            })
-      .When([&] { return downAt >= 0 && reMoves.count() >= downAt + 4; },
-            [&] {
-              const TMainForm::SweepState& s = w->sweep;
-              downAloneAtSpeedOne = s.reDown && !s.reUp && s.reUpSpeed == 1 && s.reDownSpeed == 1;
-              imAt = reMoves.count();
-              Click(w->UpCy);
-            })
-      .When([&] { return imMoves.count() >= 3; },
-            [&] {
-              reRunningDuringIm = w->sweep.reUp || w->sweep.reDown;
-              Click(w->StopCx);
-            });
-  script.Start();
+  QTimer::singleShot(0, [&] { Click(w->UpCx); });  // speed 2 from the first step
+  connect(w->TrackBarCx, &QSlider::valueChanged, [&] {
+    const TMainForm::SweepState& s = w->sweep;
+    if (reMoves.count() == 3) return Click(w->DownCx);  // runs the down sweep in here
+    if (reMoves.count() != 7) return;
+    downAloneAtSpeedOne = s.reDown && !s.reUp && s.reUpSpeed == 1 && s.reDownSpeed == 1;
+    Click(w->UpCy);
+  });
+  connect(w->TrackBarCy, &QSlider::valueChanged, [&] {
+    if (imMoves.count() != 3) return;
+    reRunningDuringIm = w->sweep.reUp || w->sweep.reDown;
+    Click(w->StopCx);
+  });
   Click(w->UpCx);
-  QVERIFY(script.Finished());
   QVERIFY(downAloneAtSpeedOne);
   QVERIFY(!reRunningDuringIm);
   const std::vector<int> positions = Positions(reMoves);
-  QCOMPARE(qsizetype(positions.size()), imAt);  // Re made no step once Im had taken over
-  for (size_t i = static_cast<size_t>(downAt); i < positions.size(); ++i) {
-    QCOMPARE(positions[i] - positions[i - 1], -1);
-  }
+  QCOMPARE(positions.size(), size_t{7});  // Re made no step once Im had taken over
+  QCOMPARE(positions[2] - positions[1], 2);
+  for (size_t i = 3; i < 7; ++i) QCOMPARE(positions[i] - positions[i - 1], -1);
   QVERIFY(SweepsAtRest(*w));
   QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->TrackBarCx));
   QVERIFY(w.Idle());
   QCOMPARE(w->fractal.cy, FactorOfPosition(w->TrackBarCy->value()));
 }
 
-void MainFormFactorsTest::theEndOfAPassWakesAWaitingSweep() {
-  Window w;
-  w->TrackBarCx->setValue(1990);
-  QVERIFY(w.Idle());
-  // No timer or input runs meanwhile: only the passes' ends can wake the sweep between steps.
-  bool watchdogFired = false;
-  QTimer::singleShot(kPatienceMs, w.form.get(), [&] {
-    watchdogFired = true;
-    w->StopAllSweeps();
-  });
-  connect(w->TrackBarCx, &QSlider::valueChanged, w.form.get(), [&](int position) {
-    if (position <= 1980) w->StopAllSweeps();
-  });
-  Click(w->UpCx);
-  QVERIFY(!watchdogFired);
-  QCOMPARE(w->TrackBarCx->value(), 1980);
-  QVERIFY(w.Idle());
-}
-
 void MainFormFactorsTest::closingOrDestroyingTheWindowEndsASweep() {
   {
     Window w;
-    QSignalSpy moves(w->TrackBarCy, &QSlider::valueChanged);
-    Script script(*w);
-    script.When([&] { return moves.count() >= 2; }, [&] { w->close(); });
-    script.Start();
-    Click(w->DownCy);
-    QVERIFY(script.Finished());
+    int steps = 0;
+    connect(w->TrackBarCy, &QSlider::valueChanged, [&] {
+      if (++steps == 2) QTimer::singleShot(0, w.form.get(), [&] { w->close(); });
+    });
+    Click(w->DownCy);  // returns when the sweep has ended
     QVERIFY(SweepsAtRest(*w));
     QVERIFY(w.Idle());
   }
   auto w = std::make_unique<Window>();
   const QPointer<TMainForm> form = w->form.get();
-  QSignalSpy moves((*w)->TrackBarCx, &QSlider::valueChanged);
-  Script script(**w);
-  script.When([&] { return moves.count() >= 2; }, [&] { w->form.reset(); });
-  script.Start();
+  int steps = 0;
+  connect((*w)->TrackBarCx, &QSlider::valueChanged, [&] {
+    if (++steps == 2) QTimer::singleShot(0, [&] { w->form.reset(); });
+  });
   Click((*w)->UpCx);  // the sweep notices the window is gone and returns at once
-  QVERIFY(script.Finished());
   QVERIFY(form.isNull());
   QCoreApplication::processEvents();
 }

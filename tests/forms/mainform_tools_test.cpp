@@ -22,6 +22,8 @@ zirvanta::MarkerState MarkerFor(const TMainForm& form) {
                                 form.view.generalStep);
 }
 
+QPointF Centre(const TMainForm& form) { return {form.fractal.centreX, form.fractal.centreY}; }
+
 float Zoomed(float width, zirvanta::ZoomStep step) {
   zirvanta::FractalState state;
   zirvanta::ViewValues view;
@@ -64,7 +66,8 @@ void MainFormToolsTest::toolsAreChosenByButtonsAndByKeysFromAnyWindow() {
     QCOMPARE(w->toolMode, mode);
   }
   Click(w->Hand);  // over the resting mouse the picture's hint changes with the tool
-  QCOMPARE(w->StatusPanel1->text(), QStringLiteral(" Moves the image at the pressed key of the mouse"));
+  QCOMPARE(w->StatusPanel1->text(),
+           QLatin1String(" Moves the image at the pressed key of the mouse"));
 
   QWidget options(w.form.get(), Qt::Window);
   auto* field = new QLineEdit(&options);
@@ -98,18 +101,15 @@ void MainFormToolsTest::zoomAndCentringClicks() {
   Window w(Pictures::Plain);
   Key(w->TrackBarCx, Qt::Key_L);
   ClickAt(w->Pic, {265, 204});  // the view centre
-  QCOMPARE(w->fractal.centreX, 0.0f);
-  QCOMPARE(w->fractal.centreY, 0.0f);
+  QCOMPARE(Centre(*w), QPointF(0.0f, 0.0f));
   QCOMPARE(w->fractal.viewWidth, 3.5f);
   QVERIFY(w->view.marker == MarkerFor(*w));
-  QVERIFY(w.Idle());
-  QVERIFY(ShowsPlainPasses(*w));
+  QVERIFY(w.Idle() && ShowsPlainPasses(*w));
 
   // At (0, 0) the centre moves by (-265 s, 204 s) with the step before the zoom.
   const long double s = w->view.pixelStep;
   ClickAt(w->Pic, {0, 0});
-  QCOMPARE(w->fractal.centreX, static_cast<float>(-265 * s));
-  QCOMPARE(w->fractal.centreY, static_cast<float>(204 * s));
+  QCOMPARE(Centre(*w), QPointF(static_cast<float>(-265 * s), static_cast<float>(204 * s)));
   QCOMPARE(w->fractal.viewWidth, Zoomed(3.5f, zirvanta::ZoomStep::In));
   QVERIFY(w.Idle());
   const float width = Zoomed(w->fractal.viewWidth, zirvanta::ZoomStep::Out);
@@ -118,14 +118,14 @@ void MainFormToolsTest::zoomAndCentringClicks() {
   QVERIFY(w.Idle());
 
   // The middle button with the zoom tool, and any button with the centring tool, only centre.
-  for (const auto& [tool, button] : {std::pair(w->Lupa, Qt::MiddleButton), std::pair(w->Center, Qt::RightButton)}) {
+  for (const auto& [tool, button] :
+       {std::pair(w->Lupa, Qt::MiddleButton), std::pair(w->Center, Qt::RightButton)}) {
     Click(tool);
     const zirvanta::PlanePoint point = zirvanta::LiveMouseToPlane(
         300, 100, w->fractal.centreX, w->fractal.centreY, w->view.pixelStep);
     ClickAt(w->Pic, {300, 100}, button);
     QCOMPARE(w->fractal.viewWidth, width);
-    QCOMPARE(w->fractal.centreX, static_cast<float>(point.x));
-    QCOMPARE(w->fractal.centreY, static_cast<float>(point.y));
+    QCOMPARE(Centre(*w), QPointF(static_cast<float>(point.x), static_cast<float>(point.y)));
     QVERIFY(w.Idle());
   }
   QVERIFY(ShowsPlainPasses(*w));
@@ -137,8 +137,7 @@ void MainFormToolsTest::handAndDragZoom() {
   Key(w->TrackBarCx, Qt::Key_H);
   Press(w->Pic, {100, 100}, Qt::RightButton);
   MoveTo(w->Pic, {110, 95});
-  QCOMPARE(w->fractal.centreX, static_cast<float>(-10 * s));
-  QCOMPARE(w->fractal.centreY, static_cast<float>(-5 * s));
+  QCOMPARE(Centre(*w), QPointF(static_cast<float>(-10 * s), static_cast<float>(-5 * s)));
   QVERIFY(w->view.marker == MarkerFor(*w));
   QVERIFY(w.Idle());
   // A move dropped during a pass is covered by the next accepted one.
@@ -173,8 +172,9 @@ void MainFormToolsTest::factorDragMovesTheSliders() {
   w->TrackBarCx->setValue(0);
   QVERIFY(w.Idle());
   Press(w->Pic, {100, 200});
-  const std::pair<QPoint, int> moves[] = {{{153, 200}, 399},  // 53 x 7.5471697 = 399.99999
-                                          {{154, 200}, 407}, {{600, 200}, 2000}, {{-200, 200}, -2000}};
+  const std::pair<QPoint, int> moves[] = {
+      {{153, 200}, 399},  // 53 x 7.5471697 = 399.99999
+      {{154, 200}, 407}, {{600, 200}, 2000}, {{-200, 200}, -2000}};
   for (const auto& [to, position] : moves) {
     MoveTo(w->Pic, to);
     QCOMPARE(w->TrackBarCx->value(), position);
@@ -194,7 +194,8 @@ void MainFormToolsTest::plusMinusHomeAndTheFractalTypeCommand() {
   using enum zirvanta::ZoomStep;
   const std::pair<std::function<void()>, zirvanta::ZoomStep> zooms[] = {
       {[&] { Click(w->LupaPlus); }, In}, {[&] { Key(w->TrackBarCx, Qt::Key_Plus); }, In},
-      {[&] { Key(w->TrackBarCx, Qt::Key_Equal); }, In}, {[&] { Key(w->TrackBarCx, Qt::Key_Minus); }, Out},
+      {[&] { Key(w->TrackBarCx, Qt::Key_Equal); }, In},
+      {[&] { Key(w->TrackBarCx, Qt::Key_Minus); }, Out},
       {[&] { Key(w->TrackBarCx, Qt::Key_Underscore, Qt::ShiftModifier); }, Out},
       {[&] { Click(w->LupaMinus); }, Out}, {[&] { Click(w->LupaPlus); }, In}};
   for (const auto& [zoom, step] : zooms) {
@@ -216,7 +217,7 @@ void MainFormToolsTest::plusMinusHomeAndTheFractalTypeCommand() {
     reset();
     QVERIFY(w->TrackBarCx->value() == 402 && w->fractal.cx == zirvanta::FactorOfPosition(402));
     QVERIFY(w->fractal.viewWidth == 5.0f && w->view.pixelStep == w->view.defaultStep);
-    QVERIFY(w->fractal.centreX == 0.0f && w->fractal.centreY == 0.0f);
+    QCOMPARE(Centre(*w), QPointF(0, 0));
     QVERIFY(w->view.marker == zirvanta::ResetMarker());
     QVERIFY(w.Idle());
   }
@@ -237,21 +238,18 @@ void MainFormToolsTest::generalViewCentresTheLiveViewAndShowsCoordinates() {
   }
   const float width = w->fractal.viewWidth;
   ClickAt(w->GeneralView, {0, 0});
-  QCOMPARE(w->fractal.centreX, -2.4691358f);  // -40 and 32 general steps
-  QCOMPARE(w->fractal.centreY, 1.9753087f);
+  QCOMPARE(Centre(*w), QPointF(-2.4691358f, 1.9753087f));  // -40 and 32 general steps
   QCOMPARE(w->fractal.viewWidth, width);
-  QVERIFY(w.Idle());
-  QVERIFY(ShowsPlainPasses(*w));
+  QVERIFY(w.Idle() && ShowsPlainPasses(*w));
   ClickAt(w->GeneralView, {40, 32}, Qt::MiddleButton);  // any button centres
-  QCOMPARE(w->fractal.centreX, 0.0f);
-  QCOMPARE(w->fractal.centreY, 0.0f);
+  QCOMPARE(Centre(*w), QPointF(0.0f, 0.0f));
   QCOMPARE(w->view.marker.mode, zirvanta::MarkerState::Mode::Cross);
-  QVERIFY(w.Idle());
-  QVERIFY(ShowsPlainPasses(*w));
+  QVERIFY(w.Idle() && ShowsPlainPasses(*w));
 
   // Drags with the left or right button follow the pointer; with the middle one they do not.
   const float g = zirvanta::GeneralViewStep();
-  for (const auto& [button, offset] : {std::pair(Qt::LeftButton, -10.0L), std::pair(Qt::RightButton, -10.0L),
+  for (const auto& [button, offset] : {std::pair(Qt::LeftButton, -10.0L),
+                                       std::pair(Qt::RightButton, -10.0L),
                                        std::pair(Qt::MiddleButton, -20.0L)}) {
     Press(w->GeneralView, {20, 20}, button);
     QVERIFY(w.Idle());

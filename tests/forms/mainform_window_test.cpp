@@ -3,6 +3,7 @@
 // every control.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDataStream>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -29,11 +30,9 @@ namespace {
 
 QByteArray SettingsBytes(const Values& values) {
   QByteArray bytes;
-  for (int32_t value : values) {
-    for (int shift = 0; shift < 32; shift += 8) {
-      bytes.append(static_cast<char>((static_cast<uint32_t>(value) >> shift) & 0xFF));
-    }
-  }
+  QDataStream out(&bytes, QIODevice::WriteOnly);
+  out.setByteOrder(QDataStream::LittleEndian);
+  for (int32_t value : values) out << value;
   return bytes;
 }
 
@@ -71,7 +70,7 @@ void MainWindowTest::startUpShowsThePlainPassesInTheirPlaces() {
   zirvanta::Palette palette;
   zirvanta::BuildPalette(state.palette, palette);
   QVERIFY(Shown(form.Pic) ==
-          PlainPass(zirvanta::LiveGeometry(0.0f, 0.0f, zirvanta::DefaultPixelStep()), state, palette));
+          PlainPass(zirvanta::LiveGeometry(0, 0, zirvanta::DefaultPixelStep()), state, palette));
   QVERIFY(Shown(form.GeneralView) ==
           PlainPass(zirvanta::GeneralGeometry(zirvanta::GeneralViewStep()), state, palette));
   QVERIFY(StripShows(form, palette));
@@ -104,7 +103,8 @@ void MainWindowTest::settingsAreWrittenAtCloseOnlyWhenChanged() {
       {"first start, unmoved", {}, false, {}},
       {"first start, moved", {}, true, Values{4, 0, kMoved, kMoved, 36, 16, 12, 26, 18, 8, 1, 0}},
       {"valid file, unmoved", stored, false, {}},
-      {"valid file, moved", stored, true, Values{7, 1, kMoved, kMoved, 50, 60, 70, 10, 20, 30, 2, 1}},
+      {"valid file, moved", stored, true,
+       Values{7, 1, kMoved, kMoved, 50, 60, 70, 10, 20, 30, 2, 1}},
       {"palette type 12", Values{7, 1, 40, 30, 50, 60, 70, 10, 20, 30, 12, 1},
        false, Values{7, 1, 40, 30, 50, 60, 70, 10, 20, 30, 1, 1}},
       {"slide order 5", Values{7, 1, 40, 30, 50, 60, 70, 10, 20, 30, 3, 5},
@@ -157,16 +157,11 @@ void MainWindowTest::settingsAreWrittenAtCloseOnlyWhenChanged() {
 }
 
 void MainWindowTest::destroyingTheWindowDuringAPassWaitsForIt() {
-  auto w = std::make_unique<Window>();
+  auto w = std::make_unique<Window>(Pictures::Plain);
   QVERIFY(w->HoldAPass([&] { (*w)->WakeRenderThread(); }));
   const std::shared_ptr<PassHold> hold = w->hold;
   const int rendered = hold->picturesRendered;
-  std::thread releaser([hold] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    hold->Set(false);
-  });
-  w.reset();  // the pass ends, live and general picture, before the pictures go
-  releaser.join();
+  w.reset();  // lets the pass go and waits for its live and general picture before they go
   QCOMPARE(hold->picturesRendered.load(), rendered + 2);
   QCoreApplication::processEvents();  // repaint requests of the gone window are dropped
 }
@@ -185,7 +180,8 @@ void MainWindowTest::aThreadThatCannotBeCreatedIsReported() {
     }
   });
   TMainForm form(folder.path(), std::move(dependencies));
-  QCOMPARE(shown, QStringLiteral("Error:|It was not possible to create a stream \n for calculation of the image."));
+  QCOMPARE(shown, QStringLiteral("Error:|It was not possible to create a stream \n for "
+                                 "calculation of the image."));
   QVERIFY(form.TerminateRequested());
   QVERIFY2(!form.RenderThreadIdle(), "no command can act");
 }
@@ -206,23 +202,18 @@ void MainWindowTest::inputDuringAPassIsDropped() {
                       w->applyPaletteAtOnce, w->ChPalette->isEnabled(), w->E_cx->text());
   };
   const auto before = state();
+  auto key = [](QWidget* control, Qt::Key k) { return [=] { Key(control, k); }; };
+  auto click = [](QAbstractButton* button) { return [=] { Click(button); }; };
   const std::pair<const char*, std::function<void()>> inputs[] = {
-      {"Re(c) slider", [&] { Key(w->TrackBarCx, Qt::Key_Right); }},
-      {"Re(c) + button", [&] { Click(w->PlusCx); }},
-      {"Im(c) - button", [&] { Click(w->MinusCy); }},
-      {"palette slider", [&] { Key(w->TrackBarR0, Qt::Key_Right); }},
-      {"To apply", [&] { Click(w->IsChPalette); }},
-      {"Apply by U", [&] { Key(w->TrackBarR0, Qt::Key_U); }},
-      {"+ key", [&] { Key(w->TrackBarR0, Qt::Key_Plus); }},
-      {"- button", [&] { Click(w->LupaMinus); }},
-      {"Home", [&] { Key(w->TrackBarR0, Qt::Key_Home); }},
-      {"Home button", [&] { Click(w->DefButton); }},
-      {"tool key", [&] { Key(w->TrackBarR0, Qt::Key_K); }},
-      {"tool button", [&] { Click(w->Hand); }},
+      {"Re(c) slider", key(w->TrackBarCx, Qt::Key_Right)}, {"Re(c) +", click(w->PlusCx)},
+      {"Im(c) -", click(w->MinusCy)}, {"palette slider", key(w->TrackBarR0, Qt::Key_Right)},
+      {"To apply", click(w->IsChPalette)}, {"U", key(w->TrackBarR0, Qt::Key_U)},
+      {"+ key", key(w->TrackBarR0, Qt::Key_Plus)}, {"- button", click(w->LupaMinus)},
+      {"Home", key(w->TrackBarR0, Qt::Key_Home)}, {"Home button", click(w->DefButton)},
+      {"tool key", key(w->TrackBarR0, Qt::Key_K)}, {"tool button", click(w->Hand)},
       {"zoom click", [&] { ClickAt(w->Pic, {10, 10}); }},
       {"general view click", [&] { ClickAt(w->GeneralView, {5, 5}); }},
-      {"fractal type command", [&] { w->FractalN1->trigger(); }},
-  };
+      {"fractal type command", [&] { w->FractalN1->trigger(); }}};
   for (const auto& [what, input] : inputs) {
     input();
     QVERIFY2(state() == before, what);
