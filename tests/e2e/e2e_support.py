@@ -1,0 +1,221 @@
+"""What the end-to-end scripts share: an Xvfb display, screenshots, the window's pictures compared
+with the reference helper's, and a run of the real program in a fresh start folder.
+
+A script's exit status is 0 passed, 1 failed, 77 skipped (no Xvfb, ImageMagick import or xdotool).
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIP = 77
+PATIENCE = 180.0  # seconds; a slow or busy machine must never fail the test
+TITLE = "Zirvanta 1.02"
+# Where the live view, the general view and the palette strip stand in the client area.
+PIC = (46, 0)
+GENERAL_VIEW = (584 + 8, 28 + 17)
+STRIP = (40 + 8, 412 + 17)
+
+
+class Failure(Exception):
+    pass
+
+
+def fail(message):
+    raise Failure(message)
+
+
+def read_ppm(data):
+    """(width, height, bytes) of a binary PPM with maxval 255."""
+    fields = []
+    pos = 0
+    while len(fields) < 4:
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        if data[pos:pos + 1] == b"#":
+            while data[pos:pos + 1] not in (b"\n", b""):
+                pos += 1
+            continue
+        start = pos
+        while not data[pos:pos + 1].isspace():
+            pos += 1
+        fields.append(data[start:pos])
+    if fields[0] != b"P6" or fields[3] != b"255":
+        raise ValueError("not an 8-bit binary PPM")
+    width, height = int(fields[1]), int(fields[2])
+    return width, height, data[pos + 1:pos + 1 + 3 * width * height]
+
+
+def region_matches(shot, left, top, expected):
+    width, height, pixels = shot
+    ew, eh, epixels = expected
+    if left < 0 or top < 0 or left + ew > width or top + eh > height:
+        return False
+    for row in range(eh):
+        start = 3 * ((top + row) * width + left)
+        if pixels[start:start + 3 * ew] != epixels[3 * row * ew:3 * (row + 1) * ew]:
+            return False
+    return True
+
+
+class Display:
+    def __init__(self):
+        read_end, write_end = os.pipe()
+        self.server = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten",
+             "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end, "rb") as pipe:
+            number = pipe.readline()
+        if not number.strip():
+            self.server.kill()
+            raise RuntimeError("Xvfb did not start")
+        self.env = dict(os.environ, DISPLAY=":" + number.decode().strip())
+        self.env.pop("QT_QPA_PLATFORM", None)
+
+    def run(self, *args):
+        return subprocess.run(list(args), env=self.env, capture_output=True, check=False)
+
+    def screenshot(self):
+        result = self.run("import", "-window", "root", "-depth", "8", "ppm:-")
+        return read_ppm(result.stdout) if result.returncode == 0 else None
+
+    def close(self):
+        self.server.terminate()
+        try:
+            self.server.wait(10)
+        except subprocess.TimeoutExpired:
+            self.server.kill()
+
+
+class Session:
+    """The program started in the start folder on the display, and the reference pictures of the
+    steps given so far (see live_reference.cpp)."""
+
+    def __init__(self, display, program, reference, start, work):
+        self.display = display
+        self.reference = reference
+        self.start = start
+        self.names = [os.path.join(work, n) for n in ("live.ppm", "general.ppm", "strip.ppm")]
+        self.steps = []
+        self.program = subprocess.Popen([program], cwd=start, env=display.env)
+        self.window = None
+        self.origin = None  # the client area's top left on the screen
+
+    def references(self):
+        subprocess.run([self.reference, self.start] + self.names + self.steps, check=True)
+        return [read_ppm(open(n, "rb").read()) for n in self.names]
+
+    def shows(self, shot, references):
+        x, y = self.origin
+        return all(region_matches(shot, x + place[0], y + place[1], picture)
+                   for place, picture in zip((PIC, GENERAL_VIEW, STRIP), references))
+
+    def window_position(self):
+        result = self.display.run("xdotool", "getwindowgeometry", "--shell", self.window)
+        values = dict(line.split("=", 1) for line in result.stdout.decode().split() if "=" in line)
+        return int(values["X"]), int(values["Y"])
+
+    def alive(self):
+        if self.program.poll() is not None:
+            fail("the program ended early with status %d" % self.program.returncode)
+
+    def wait_for_window(self):
+        """Waits until the window shows the pictures of the start; finds its client area."""
+        references = self.references()
+        deadline = time.monotonic() + PATIENCE
+        while time.monotonic() < deadline:
+            self.alive()
+            found = self.display.run("xdotool", "search", "--onlyvisible", "--name",
+                                     "^" + TITLE + "$").stdout.split()
+            shot = self.display.screenshot() if found else None
+            if shot:
+                self.window = found[0].decode()
+                x, y = self.window_position()
+                # The menu bar's height depends on the font; the client area starts below it.
+                for menu in range(0, 60):
+                    self.origin = (x, y + menu)
+                    if self.shows(shot, references):
+                        return
+            time.sleep(0.5)
+        fail("the live view, general view and palette strip never showed the expected pictures")
+
+    def expect(self, what, *steps):
+        """Adds the steps and waits until the window shows what the engine makes of them."""
+        self.steps.extend(str(s) for s in steps)
+        references = self.references()
+        deadline = time.monotonic() + PATIENCE
+        while time.monotonic() < deadline:
+            self.alive()
+            shot = self.display.screenshot()
+            if shot and self.shows(shot, references):
+                return
+            time.sleep(0.3)
+        fail("after %s the window does not show the engine's pictures (steps: %s)"
+             % (what, " ".join(self.steps)))
+
+    def key(self, *names):
+        self.display.run("xdotool", "windowfocus", "--sync", self.window)
+        self.display.run("xdotool", "key", *names)
+
+    def close_with_ctrl_q(self):
+        self.key("ctrl+q")
+        try:
+            self.program.wait(PATIENCE)
+        except subprocess.TimeoutExpired:
+            fail("Ctrl+Q did not close the program")
+        if self.program.returncode != 0:
+            fail("the program ended with status %d" % self.program.returncode)
+
+    def settings(self):
+        """The twelve values of settings.dat, or None when there is no such file."""
+        path = os.path.join(self.start, "settings.dat")
+        if not os.path.exists(path):
+            return None
+        data = open(path, "rb").read()
+        if len(data) != 48:
+            fail("settings.dat holds %d bytes, not 48" % len(data))
+        return [int.from_bytes(data[i:i + 4], "little", signed=True) for i in range(0, 48, 4)]
+
+    def end(self):
+        if self.program.poll() is None:
+            self.program.kill()
+            self.program.wait()
+
+
+def main(scenario):
+    """Runs scenario(start) in a fresh start folder, where start(): Session starts the program."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--reference", required=True)
+    args = parser.parse_args()
+    for tool in ("Xvfb", "import", "xdotool"):
+        if shutil.which(tool) is None:
+            print("SKIP: %s is not installed" % tool)
+            return SKIP
+    with tempfile.TemporaryDirectory(prefix="zirvanta-e2e-") as work:
+        start = os.path.join(work, "start")
+        os.mkdir(start)
+        display = Display()
+        sessions = []
+
+        def start_program():
+            sessions.append(Session(display, os.path.abspath(args.program),
+                                    os.path.abspath(args.reference), start, work))
+            sessions[-1].wait_for_window()
+            return sessions[-1]
+
+        try:
+            scenario(start_program)
+        except Failure as failure:
+            print("FAIL: %s" % failure, file=sys.stderr)
+            return 1
+        finally:
+            for session in sessions:
+                session.end()
+            display.close()
+    print("PASS")
+    return 0
