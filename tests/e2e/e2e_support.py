@@ -64,9 +64,12 @@ def region_matches(shot, left, top, expected):
 class Display:
     def __init__(self):
         read_end, write_end = os.pipe()
+        self.log = tempfile.TemporaryFile()
+        # Without -noreset the server resets each time its last client leaves, and a program
+        # connecting just then (while a probe such as xdotool disconnects) is turned away.
         self.server = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten",
-             "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+             "tcp", "-noreset"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=self.log)
         os.close(write_end)
         with os.fdopen(read_end, "rb") as pipe:
             number = pipe.readline()
@@ -82,6 +85,10 @@ class Display:
     def screenshot(self):
         result = self.run("import", "-window", "root", "-depth", "8", "ppm:-")
         return read_ppm(result.stdout) if result.returncode == 0 else None
+
+    def server_log(self):
+        self.log.seek(0)
+        return self.log.read().decode(errors="replace")
 
     def close(self):
         self.server.terminate()
@@ -212,6 +219,10 @@ def main(scenario):
             scenario(start_program)
         except Failure as failure:
             print("FAIL: %s" % failure, file=sys.stderr)
+            print("X server (%s, %s):\n%s" % (display.env["DISPLAY"],
+                  "running" if display.server.poll() is None else
+                  "ended with %s" % display.server.returncode, display.server_log()),
+                  file=sys.stderr)
             return 1
         finally:
             for session in sessions:

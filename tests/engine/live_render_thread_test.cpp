@@ -68,9 +68,26 @@ class StampRenderer final : public Renderer {
   std::atomic<int> pictures{0};  // begun, two per pass
 };
 
+// The plain pass, held at the door while closed, so that a check made just after a wake
+// cannot be overtaken by a pass that ran to its end in the meantime.
+class GatedPlainRenderer final : public Renderer {
+ public:
+  void RenderPicture(const PictureGeometry& g, const FractalState& state, const Palette& palette,
+                     Bitmap& bitmap) override {
+    while (closed.load()) std::this_thread::yield();
+    plain_.RenderPicture(g, state, palette, bitmap);
+  }
+  void RenderExportRows(const ExportGeometry&, const ExportInputs&, int64_t, int64_t, double,
+                        Bitmap&) override {}
+  std::atomic<bool> closed{false};
+
+ private:
+  PlainRenderer plain_;
+};
+
 TEST(LiveRenderThread, EachWakeGivesOnePassOfTheCurrentState) {
   Owner owner;
-  PlainRenderer renderer;
+  GatedPlainRenderer renderer;
   LiveRenderThread thread(renderer, owner.Source(), owner.live, owner.general);
   EXPECT_FALSE(thread.Idle()) << "busy from the start, until the first pass is over";
   ASSERT_TRUE(thread.Start());
@@ -82,8 +99,11 @@ TEST(LiveRenderThread, EachWakeGivesOnePassOfTheCurrentState) {
   owner.state.centreX = 0.25f;
   SetViewWidth(owner.state, owner.view, 1.5f);
   owner.view.marker = UpdateMarker(0.25f, 0.0f, owner.view.pixelStep, owner.view.generalStep);
+  renderer.closed = true;
   thread.Wake();
   EXPECT_FALSE(thread.Idle()) << "a wake makes the thread busy at once";
+  EXPECT_FALSE(thread.WaitUntilIdle(5ms));
+  renderer.closed = false;
   ASSERT_TRUE(thread.WaitUntilIdle(kPatience));
   EXPECT_EQ(thread.PassesCompleted(), 2u);
   EXPECT_TRUE(owner.ShowsTheState());
