@@ -10,7 +10,7 @@
 namespace zirvanta {
 namespace {
 
-TEST(EscapeCount, StartPointRadiusTwoAndNaNInBothColourers) {
+TEST(EscapeCount, StartPointRadiusTwoNaNAndTheLastStepOfEachLimit) {
   const double nan = std::nan("");
   const struct {
     double x, y, cr, ci;
@@ -25,26 +25,11 @@ TEST(EscapeCount, StartPointRadiusTwoAndNaNInBothColourers) {
     EXPECT_EQ(LiveEscapeCount(float(c.x), float(c.y), c.cr, c.ci), c.count) << c.x << " " << c.cr;
     EXPECT_EQ(ExportEscapeCount(c.x, c.y, c.cr, c.ci, 254), c.count) << c.x << " " << c.cr;
   }
-}
-
-TEST(EscapeCount, TheLastStepOfEachLimitIsCounted) {
-  // Counts grow towards the set's boundary: walk in until a point escapes on step 254.
-  int live = -1;
-  for (float t = -0.75f; t <= -0.74f && live != 254; t = std::nextafter(t, 0.0f)) {
-    live = LiveEscapeCount(t, 0.1f, -0.75, 0.1);
-  }
-  EXPECT_EQ(live, 254);
-  // Near c = 1/4 orbits crawl: bisect to a point escaping on step 8190, the last entry.
-  double lo = 0.25, hi = 0.26;
-  int n = 0;
-  for (int i = 0; i < 200 && n != 8190; ++i) {
-    const double mid = (lo + hi) / 2;
-    n = ExportEscapeCount(0.0, 0.0, mid, 0.0, 8190);
-    (n == 0 ? lo : hi) = mid;
-    // The limit test comes first: an escape one step past the limit counts as inside.
-    ASSERT_EQ(ExportEscapeCount(0.0, 0.0, mid, 0.0, std::max(n - 1, 0)), 0) << mid;
-  }
-  EXPECT_EQ(n, 8190);
+  // Escapes on the last step are counted; the limit is tested first, so with one step less
+  // the point counts as inside.
+  EXPECT_EQ(LiveEscapeCount(-0.744353712f, 0.1f, -0.75, 0.1), 254);
+  EXPECT_EQ(ExportEscapeCount(0.0, 0.0, 0.25000014707446105, 0.0, 8190), 8190);
+  EXPECT_EQ(ExportEscapeCount(0.0, 0.0, 0.25000014707446105, 0.0, 8189), 0);
 }
 
 TEST(RenderPicturePlain, TheStartUpPictureInBothLayouts) {
@@ -71,11 +56,49 @@ TEST(ExportGeometry, CentreOnPixelHalfTheSizeRoundedDown) {
   const ExportGeometry two = MakeExportGeometry(0.0f, 0.0f, 5.0f, 2, 3);
   EXPECT_EQ(std::tuple(two.step, two.x0, two.y0), std::tuple(2.5f, -2.5, 2.5));
   const ExportGeometry big = MakeExportGeometry(0.1f, 0.2f, 0.3f, 1920, 1440);
-  const long double step = static_cast<float>(0.3f / 1920.0L);
-  EXPECT_EQ(big.step, step);
-  EXPECT_EQ(big.x0, static_cast<double>(0.1f - 960 * step));
-  EXPECT_EQ(big.y0, static_cast<double>(0.2f + 720 * step));
+  EXPECT_EQ(std::tuple(big.step, big.x0, big.y0),
+            std::tuple(0.000156250011f, -0.050000009126961231, 0.31250001094304025));
   EXPECT_EQ(Bitmap::StrideFor(5, PixelFormat::Bgr24), 16u);  // rows padded to whole words
+}
+
+Palette Build(const PaletteParams& params) {
+  Palette palette;
+  BuildPalette(params, palette);
+  return palette;
+}
+
+TEST(BuildPalette, LinearAndSineEntriesAndValuesNoSliderCanMake) {
+  const Palette linear = Build(PaletteParams{});
+  const Palette sine = Build(PaletteParams{2, 36, 16, 12, 26, 18, 8});
+  const struct {
+    const Palette& palette;
+    int n;
+    PaletteEntry entry;  // blue, green, red
+  } pinned[] = {{linear, 0, {12, 16, 36}},  {linear, 1, {20, 34, 62}},  {linear, 10, {92, 196, 40}},
+                {linear, 255, {4, 254, 10}}, {sine, 0, {12, 16, 36}},    {sine, 1, {17, 32, 68}},
+                {sine, 2, {24, 53, 106}},    {sine, 10, {107, 242, 213}}};
+  for (const auto& p : pinned) EXPECT_EQ(p.palette[p.n], p.entry) << p.n;
+  // Every type takes the linear or the sine law per channel; types no control makes are LLL.
+  const char* laws[] = {"LLL", "LLL", "SSS", "LSS", "SLL", "SLS", "LSL", "SSL", "LLS", "LLL"};
+  for (int type = 0; type <= 9; ++type) {
+    const Palette palette = Build(PaletteParams{type, 36, 16, 12, 26, 18, 8});
+    auto law = [&](int c) -> const Palette& { return laws[type][c] == 'S' ? sine : linear; };
+    for (int n = 1; n < kPaletteSize; n += 97) {
+      ASSERT_EQ(palette[n], (PaletteEntry{law(2)[n].blue, law(1)[n].green, law(0)[n].red}))
+          << type;
+    }
+  }
+  // Levels and periods from a damaged file: linear channels wrap, and a sine start level outside
+  // 0..254 acts as the nearest end of the wave.
+  const Palette wild = Build(PaletteParams{2, 300, -50, INT32_MAX, INT32_MAX, INT32_MIN, 7});
+  const Palette ends = Build(PaletteParams{2, 254, 0, 254, INT32_MAX, INT32_MIN, 7});
+  EXPECT_EQ(wild[0].red, 300 & 0xFF);
+  for (int n = 1; n < kPaletteSize; ++n) ASSERT_EQ(wild[n], ends[n]) << n;
+  const Palette wrapped = Build(PaletteParams{1, -1, INT32_MAX, 0, INT32_MIN, INT32_MAX, -3});
+  EXPECT_EQ(std::tuple(wrapped[1].red, wrapped[1].green, wrapped[2].blue),
+            std::tuple(255, uint8_t(0x7FFFFFFFu + 0x7FFFFFFFu), uint8_t(-6)));
+  // The palette strip shows the first 256 entries over its width.
+  EXPECT_EQ(std::pair(PaletteLineIndex(264, 529), PaletteLineIndex(528, 529)), std::pair(127, 255));
 }
 
 }  // namespace
