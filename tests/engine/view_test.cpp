@@ -6,29 +6,26 @@
 #include <limits>
 
 #include "engine/number_text.h"
+#include "engine/numeric.h"
 #include "engine/view_steering.h"
 
 namespace zirvanta {
 namespace {
 
-TEST(ViewMapping, StepsCornersAndCoordinateTextsOfEveryPicture) {
+constexpr float kLargest = std::numeric_limits<float>::max();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+TEST(ViewMapping, StepsCornersAndMousePositionsOfEveryPicture) {
   const float s = DefaultPixelStep();
-  EXPECT_EQ(s, static_cast<float>(5.0L / 530.0L));
-  EXPECT_EQ(GeneralViewStep(), 0.061728396f);
-  EXPECT_EQ(PixelStepForWidth(2.5f), static_cast<float>(2.5L / 530.0L));
-  const PictureGeometry live = LiveGeometry(0.0f, 0.0f, s);
-  EXPECT_EQ(std::pair(live.width, live.height), std::pair(530, 409));
-  EXPECT_FLOAT_EQ(live.x0, -2.5f);
-  EXPECT_EQ(live.y0, static_cast<float>(204.0L * s));
-  const PictureGeometry general = GeneralGeometry(GeneralViewStep());
-  EXPECT_EQ(std::pair(general.width, general.height), std::pair(81, 65));
-  EXPECT_EQ(general.x0, -2.4691358f);
-  EXPECT_EQ(general.y0, 1.9753087f);
+  EXPECT_EQ(std::tuple(s, PixelStepForWidth(2.5f), GeneralViewStep()),
+            std::tuple(0.0094339624f, 0.0047169812f, 0.061728396f));
+  auto all = [](PictureGeometry g) { return std::tuple(g.width, g.height, g.x0, g.y0, g.step); };
+  EXPECT_EQ(all(LiveGeometry(0.0f, 0.0f, s)), std::tuple(530, 409, -2.5f, 1.92452836f, s));
+  EXPECT_EQ(all(GeneralGeometry(GeneralViewStep())),
+            std::tuple(81, 65, -2.46913576f, 1.97530866f, GeneralViewStep()));
   // Full screen and previews: odd sizes halve toward zero, 145 x 105 centres on (72, 52).
-  const PictureGeometry preview = ScreenGeometry(1.0f, 2.0f, 1.45f, 145, 105);
-  EXPECT_EQ(preview.step, static_cast<float>(1.45f / 145.0L));
-  EXPECT_EQ(preview.x0, static_cast<float>(1.0f - 72 * static_cast<long double>(preview.step)));
-  EXPECT_EQ(preview.y0, static_cast<float>(2.0f + 52 * static_cast<long double>(preview.step)));
+  EXPECT_EQ(all(ScreenGeometry(1.0f, 2.0f, 1.45f, 145, 105)),
+            std::tuple(145, 105, 0.279999942f, 2.51999998f, 0.0100000007f));
   // The status bar over the top left pixels of the start-up views; the centres show the origin.
   auto texts = [](PlanePoint p) {
     return CoordinateText(p.x, ".") + " " + CoordinateText(p.y, ".");
@@ -66,6 +63,7 @@ TEST(NumberText, CoordinatesAndFactorsAsTheWindowShowsThem) {
   EXPECT_EQ(FactorText(123456789012345678.0, "."), "1.23456789012346E17");
 }
 
+// The drawn rectangle and cross are pinned pixel by pixel in the line drawing tests.
 TEST(Marker, RectangleCrossAndReset) {
   using Mode = MarkerState::Mode;
   const float g = GeneralViewStep();
@@ -73,23 +71,71 @@ TEST(Marker, RectangleCrossAndReset) {
   EXPECT_EQ(UpdateMarker(0.0f, 0.0f, DefaultPixelStep(), g),
             (MarkerState{Mode::Rectangle, 0, 64, 80, 0, 0, 0, 1, red}));
   EXPECT_EQ(ResetMarker(), (MarkerState{Mode::Rectangle, -1, -1, 82, 66, 0, 0, 1, red}));
-  // The cross from a step of 0.0004 down, its strokes leaving the centre open.
-  const MarkerState cross = UpdateMarker(0.0f, 0.0f, 0.0004f, g);
-  EXPECT_EQ(cross, (MarkerState{Mode::Cross, -1, -1, 82, 66, 40, 32, 2, cyan}));
-  EXPECT_EQ(cross.Lines()[0], (LineSegment{38, 30, 34, 26}));
-  EXPECT_EQ(cross.Lines()[2], (LineSegment{42, 34, 46, 38}));
+  // The cross from a step of 0.0004 down.
+  EXPECT_EQ(UpdateMarker(0.0f, 0.0f, 0.0004f, g),
+            (MarkerState{Mode::Cross, -1, -1, 82, 66, 40, 32, 2, cyan}));
   EXPECT_EQ(UpdateMarker(0.0f, 0.0f, std::nextafter(0.0004f, 1.0f), g).mode, Mode::Rectangle);
   const MarkerState off = UpdateMarker(0.3f, -0.2f, 1e-9f, g);
   EXPECT_EQ(std::pair(off.crossX, off.crossY), std::pair(44, 35));  // truncated, not rounded
   // Far away or undefined centres and steps give coordinates far from the integer limits.
-  const float inf = std::numeric_limits<float>::infinity(), nan = std::nanf("");
-  for (float centre : {1e30f, -1e30f, inf, -inf, nan}) {
-    for (float step : {DefaultPixelStep(), 1e-7f, 1e30f, inf, nan}) {
+  const float nan = std::nanf("");
+  for (float centre : {1e30f, -1e30f, kInf, -kInf, nan}) {
+    for (float step : {DefaultPixelStep(), 1e-7f, 1e30f, kInf, nan}) {
       for (const LineSegment& line : UpdateMarker(centre, centre, step, g).Lines()) {
         for (int v : {line.x1, line.y1, line.x2, line.y2}) EXPECT_LE(std::abs(v), (1 << 20) + 6);
       }
     }
   }
+}
+
+TEST(TruncClamp, RoundsTowardZeroAndBoundsEverythingElse) {
+  EXPECT_EQ(TruncToInt32(399.99999), 399);
+  EXPECT_EQ(TruncToInt32(-2.7), -2);
+  EXPECT_EQ(TruncToInt32(-kInf), INT32_MIN);
+  EXPECT_EQ(TruncToInt32(std::nan(""), 17), 17);
+  EXPECT_EQ(TruncClamp<int>(2500.5, -2000, 2000, 0), 2000);
+  EXPECT_EQ(TruncToInt64(9.3e18), INT64_MAX);
+}
+
+TEST(ViewSteering, WidthsZoomsPansAndDragsStayWithinSinglePrecision) {
+  // A usable width is finite and positive with a normal step.
+  const float tiny = std::numeric_limits<float>::min();
+  for (float width : {5.0f, kLargest, tiny * 600}) EXPECT_TRUE(UsableViewWidth(width)) << width;
+  for (float width : {tiny, 0.0f, -1.0f, kInf, std::nanf("")}) {
+    EXPECT_FALSE(UsableViewWidth(width)) << width;
+  }
+  // Zooms stop at the ends.
+  FractalState in, out;
+  ViewValues inView, outView;
+  for (int i = 0; i < 1000; ++i) ZoomOnLivePixel(in, inView, 300, 100, ZoomStep::In);
+  EXPECT_TRUE(UsableViewWidth(in.viewWidth));
+  EXPECT_FALSE(UsableViewWidth(static_cast<float>(in.viewWidth * 0.7L)));
+  EXPECT_EQ(inView.pixelStep, PixelStepForWidth(in.viewWidth));
+  for (int i = 0; i < 1000; ++i) ZoomAboutCentre(out, outView, ZoomStep::Out);
+  EXPECT_GT(out.viewWidth, kLargest / 1.3f);
+  EXPECT_LT(out.viewWidth, kInf);
+  EXPECT_EQ(outView.pixelStep, PixelStepForWidth(out.viewWidth));
+  // Off-centre clicks at that scale would throw the centre beyond single precision: it stays.
+  for (int i = 0; i < 10; ++i) ZoomOnLivePixel(out, outView, 529, 0, ZoomStep::Keep);
+  EXPECT_TRUE(std::isfinite(out.centreX) && std::isfinite(out.centreY));
+  // A pan that would overflow is refused for that part.
+  FractalState state;
+  ViewValues view;
+  SetViewWidth(state, view, kLargest);
+  state.centreX = kLargest * 0.9f;
+  PanLiveView(state, view, 1000, 0, 0, 10);
+  EXPECT_EQ(std::pair(state.centreX, state.centreY),
+            std::pair(kLargest * 0.9f, static_cast<float>(10.0L * view.pixelStep)));
+  // A drag zoom of 530 pixels or more to the left would make the width zero or negative.
+  for (int jump : {530, 531, std::numeric_limits<int>::max() / 2}) {
+    FractalState drag;
+    ViewValues dragView;
+    DragZoomLiveView(drag, dragView, jump, 0, 0, 0);
+    EXPECT_EQ(std::pair(drag.viewWidth, dragView.pixelStep), std::pair(5.0f, DefaultPixelStep()));
+  }
+  SetViewWidth(state, view, kLargest / 2);
+  DragZoomLiveView(state, view, 0, 0, 1060, 0);
+  EXPECT_EQ(state.viewWidth, kLargest / 2);
 }
 
 }  // namespace
