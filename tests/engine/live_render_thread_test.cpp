@@ -40,7 +40,7 @@ struct Owner {
     }
     return true;
   }
-  // The first byte of a surface: the stamp of the StampRenderer below.
+  // The first byte of a surface: the stamp of a stamping GatedRenderer.
   static uint8_t Stamp(const DrawingSurface& surface) {
     uint8_t stamp = 0;
     surface.Read([&](const Bitmap& picture) { stamp = picture.Row(0)[0]; });
@@ -48,14 +48,18 @@ struct Owner {
   }
 };
 
-// Stamps a picture with the c it was made from after reading what a real pass reads, so that a
-// race between the two sides shows under the thread sanitizer. While closed, a pass waits.
-class StampRenderer final : public Renderer {
+// Held at the door while closed, so that a check made just after a wake cannot be overtaken by
+// a pass that ran to its end in the meantime. Gives the plain pass, or when stamping marks the
+// picture with the c it was made from after reading what a real pass reads, so that a race
+// between the two sides shows under the thread sanitizer.
+class GatedRenderer final : public Renderer {
  public:
+  explicit GatedRenderer(bool stamping) : stamping_(stamping) {}
   void RenderPicture(const PictureGeometry& g, const FractalState& state, const Palette& palette,
                      Bitmap& bitmap) override {
     ++pictures;
     while (closed.load()) std::this_thread::yield();
+    if (!stamping_) return RenderPicturePlain(g, state, palette, bitmap);
     for (int j = 0; j < g.height; ++j) {  // reading the state all the time the picture takes
       bitmap.Row(j)[0] = static_cast<uint8_t>(static_cast<int64_t>(state.cx));
       bitmap.Row(j)[1] = palette[static_cast<int>(state.cy) % kPaletteSize].green;
@@ -66,28 +70,14 @@ class StampRenderer final : public Renderer {
                         Bitmap&) override {}
   std::atomic<bool> closed{false};
   std::atomic<int> pictures{0};  // begun, two per pass
-};
-
-// The plain pass, held at the door while closed, so that a check made just after a wake
-// cannot be overtaken by a pass that ran to its end in the meantime.
-class GatedPlainRenderer final : public Renderer {
- public:
-  void RenderPicture(const PictureGeometry& g, const FractalState& state, const Palette& palette,
-                     Bitmap& bitmap) override {
-    while (closed.load()) std::this_thread::yield();
-    plain_.RenderPicture(g, state, palette, bitmap);
-  }
-  void RenderExportRows(const ExportGeometry&, const ExportInputs&, int64_t, int64_t, double,
-                        Bitmap&) override {}
-  std::atomic<bool> closed{false};
 
  private:
-  PlainRenderer plain_;
+  const bool stamping_;
 };
 
 TEST(LiveRenderThread, EachWakeGivesOnePassOfTheCurrentState) {
   Owner owner;
-  GatedPlainRenderer renderer;
+  GatedRenderer renderer(false);
   LiveRenderThread thread(renderer, owner.Source(), owner.live, owner.general);
   EXPECT_FALSE(thread.Idle()) << "busy from the start, until the first pass is over";
   ASSERT_TRUE(thread.Start());
@@ -111,7 +101,7 @@ TEST(LiveRenderThread, EachWakeGivesOnePassOfTheCurrentState) {
 
 TEST(LiveRenderThread, StopLetsTheRunningPassEndAndJoins) {
   Owner owner;
-  StampRenderer renderer;
+  GatedRenderer renderer(true);
   renderer.closed = true;
   LiveRenderThread thread(renderer, owner.Source(), owner.live, owner.general);
   ASSERT_TRUE(thread.Start());
@@ -140,7 +130,7 @@ TEST(LiveRenderThread, StopLetsTheRunningPassEndAndJoins) {
 // again, and each wake give one pass. Under the thread sanitizer a race between the sides shows.
 TEST(LiveRenderThread, StressWakesAtRandomMomentsLoseNoPass) {
   Owner owner;
-  StampRenderer renderer;
+  GatedRenderer renderer(true);
   LiveRenderThread thread(renderer, owner.Source(), owner.live, owner.general);
   ASSERT_TRUE(thread.Start());
   std::mt19937 random(20240611);
