@@ -15,25 +15,8 @@ namespace {
 
 using testing::TempDir;
 using testing::WriteBytes;
-namespace fs = std::filesystem;
-
-constexpr int32_t kIntMin = std::numeric_limits<int32_t>::min();
-constexpr int32_t kIntMax = std::numeric_limits<int32_t>::max();
 
 int OtherColourer(float, float, const FractalState&) { return 7; }
-
-// The state before a read: every field differs from the files the tests write, and its own
-// record has an unknown fractal type (3) and an unknown palette type (0).
-FractalState Earlier() {
-  return {3, -0.75, 0.125, 0.25f, -0.375f, 0.0625f, {0, 1, 2, 3, 4, 5, 6}, &OtherColourer};
-}
-
-// A table that no BuildPalette call makes, so a rebuild always shows.
-Palette Sentinel() {
-  Palette palette;
-  palette.entries.fill(PaletteEntry{1, 2, 3});
-  return palette;
-}
 
 Palette Built(const PaletteParams& params) {
   Palette palette;
@@ -41,40 +24,42 @@ Palette Built(const PaletteParams& params) {
   return palette;
 }
 
+// What a read leaves: the outcome as four letters (opened, fractal type known, palette type
+// checked and known), the state and the table. Before the read the state differs in every field
+// from the files the tests write, with an unknown fractal type (3) and palette type (0), and the
+// table is one that no BuildPalette call makes, so a rebuild always shows.
 struct Read {
-  ReadOutcome outcome;
-  FractalState state = Earlier();
-  Palette palette = Sentinel();
+  std::string flags = "----";
+  FractalState state{3, -0.75, 0.125, 0.25f, -0.375f, 0.0625f, {0, 1, 2, 3, 4, 5, 6},
+                     &OtherColourer};
+  Palette palette = [] {
+    Palette sentinel;
+    sentinel.entries.fill(PaletteEntry{1, 2, 3});
+    return sentinel;
+  }();
+
+  // Floating values by their bits (NaN payloads, -0.0): the record holds every field.
+  friend bool operator==(const Read& a, const Read& b) {
+    return a.flags == b.flags && EncodeFractal(a.state) == EncodeFractal(b.state) &&
+           a.state.colourer == b.state.colourer && a.palette == b.palette;
+  }
 };
 
 // reader: 0 a fractal file without its palette, 1 with it, 2 a palette file.
 Read ReadAs(const std::string& path, int reader) {
   Read read;
-  read.outcome = reader == 2 ? ReadPaletteFile(path, read.state, read.palette)
-                             : ReadFractalFile(path, read.state, read.palette, reader == 1);
+  const ReadOutcome o = reader == 2 ? ReadPaletteFile(path, read.state, read.palette)
+                                    : ReadFractalFile(path, read.state, read.palette, reader == 1);
+  read.flags = {o.opened ? 'o' : '-', o.fractalTypeKnown ? 'f' : '-',
+                o.paletteTypeChecked ? 'c' : '-', o.paletteTypeKnown ? 'p' : '-'};
   return read;
 }
 
-// The outcome as four letters: opened, fractal type known, palette type checked and known.
-std::string Flags(const ReadOutcome& o) {
-  return {o.opened ? 'o' : '-', o.fractalTypeKnown ? 'f' : '-', o.paletteTypeChecked ? 'c' : '-',
-          o.paletteTypeKnown ? 'p' : '-'};
-}
-
-// Every field, floating values by their bits (NaN payloads, -0.0): the record holds them all.
-void ExpectSameState(const FractalState& actual, const FractalState& expected) {
-  EXPECT_EQ(EncodeFractal(actual), EncodeFractal(expected));
-  EXPECT_EQ(actual.colourer, expected.colourer);
-}
-
 TEST(FileRecords, LittleEndianLayoutsThatReadBackBitForBit) {
-  const FractalState written{1,
-                             std::bit_cast<double>(uint64_t{0x7FF0000000000001}),  // signalling
-                             -2.0,
-                             std::bit_cast<float>(uint32_t{0x7FC01234}),
-                             -0.0f,
-                             5.0f,
-                             {3, -1, 0x12345678, kIntMin, 256, 40, kIntMax}};
+  constexpr int32_t kMin = std::numeric_limits<int32_t>::min(), kMax = -(kMin + 1);
+  const FractalState written{1, std::bit_cast<double>(uint64_t{0x7FF0000000000001}),  // signalling
+                             -2.0, std::bit_cast<float>(uint32_t{0x7FC01234}), -0.0f, 5.0f,
+                             {3, -1, 0x12345678, kMin, 256, 40, kMax}};
   const PaletteParams palette{8, 100, 0, -2, 1, 0x01020304, 7};
   TempDir dir;
   WriteBytes(dir.File("a.frc"), std::string(4096, 'x'));  // replaced whole
@@ -85,13 +70,11 @@ TEST(FileRecords, LittleEndianLayoutsThatReadBackBitForBit) {
                          "0000A040 FFFFFFFF 78563412 00000080 00010000 28000000 FFFFFF7F"));
   EXPECT_EQ(testing::ReadBytes(dir.File("a.ptt")),
             testing::Hex("08000000 64000000 00000000 FEFFFFFF 01000000 04030201 07000000"));
-  const Read read = ReadAs(dir.File("a.frc"), 1);
-  ExpectSameState(read.state, written);
-  EXPECT_TRUE(read.palette == Built(written.palette));
+  EXPECT_TRUE(ReadAs(dir.File("a.frc"), 1) == (Read{"ofcp", written, Built(written.palette)}));
   EXPECT_EQ(ReadAs(dir.File("a.ptt"), 2).state.palette, palette);
 }
 
-TEST(FileReaders, TakeWhatTheTypesAndTheOptionAllow) {
+TEST(FileReaders, TakeWhatTheTypesAndTheOptionAllowAndNothingFromPathsThatCannotBeRead) {
   struct Case {
     int reader;
     int32_t fractalType, paletteType;
@@ -101,35 +84,23 @@ TEST(FileReaders, TakeWhatTheTypesAndTheOptionAllow) {
   for (const Case& c : {Case{1, 1, 5, "ofcp"}, Case{1, 2, 5, "o---"},
                         Case{1, 0x01000000, 5, "o---"},  // 1 stored big-endian
                         Case{0, 2, 5, "o---"}, Case{1, 1, 0, "ofc-"}, Case{1, 1, 9, "ofc-"},
-                        Case{0, 1, 3, "of--"}, Case{0, 1, 9, "of--"}, Case{2, 0, 4, "o-cp"},
-                        Case{2, 0, 9, "o-c-"}, Case{2, 0, 0, "o-c-"}}) {
-    SCOPED_TRACE(::testing::Message() << c.reader << " " << c.fractalType << " " << c.paletteType);
+                        Case{0, 1, 3, "of--"}, Case{2, 0, 4, "o-cp"}, Case{2, 0, 9, "o-c-"},
+                        Case{2, 0, 0, "o-c-"}}) {
     // c beyond the sliders is taken as it stands.
     const FractalState file{c.fractalType, 2.5, 0.0019, 0.75f, -0.5f, 0.125f,
                             {c.paletteType, 70, 3, 99, 11, 0, 37}};
     WriteBytes(dir.File("file"), c.reader == 2 ? EncodePalette(file.palette) : EncodeFractal(file));
+    Read expected{c.flags};
+    if (c.flags[1] == 'f') expected.state = file, expected.state.palette = Read().state.palette;
+    if (c.flags[3] == 'p') expected.state.palette = file.palette;
+    if (c.flags[3] == 'p') expected.palette = Built(file.palette);
     const Read read = ReadAs(dir.File("file"), c.reader);
-    EXPECT_EQ(Flags(read.outcome), c.flags);
-
-    const bool takesPalette = c.flags[3] == 'p';
-    FractalState expected = c.flags[1] == 'f' ? file : Earlier();
-    expected.colourer = c.flags[1] == 'f' ? &ZSquaredPlusCColourer : &OtherColourer;
-    expected.palette = takesPalette ? file.palette : Earlier().palette;
-    ExpectSameState(read.state, expected);
-    EXPECT_TRUE(read.palette == (takesPalette ? Built(file.palette) : Sentinel()));
+    EXPECT_TRUE(read == expected) << c.reader << " " << c.fractalType << " " << read.flags;
   }
-}
 
-TEST(FileReaders, PathsThatCannotBeReadChangeNothing) {
-  TempDir dir;
   ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);  // must not hang the reader
-  for (const std::string& path : {dir.File("missing"), dir.File("pipe"), dir.path()}) {
-    for (int reader = 0; reader < 3; ++reader) {
-      const Read read = ReadAs(path, reader);
-      EXPECT_EQ(Flags(read.outcome), "----") << path;
-      ExpectSameState(read.state, Earlier());
-      EXPECT_TRUE(read.palette == Sentinel());
-    }
+  for (const std::string& path : {dir.File("missing"), dir.File("pipe"), dir.path}) {
+    for (int reader = 0; reader < 3; ++reader) EXPECT_TRUE(ReadAs(path, reader) == Read()) << path;
   }
 }
 
@@ -147,17 +118,16 @@ std::string Overlay(std::string base, const std::string& bytes, std::vector<size
 // The file under test is written once, as the settings file of folder "a", and read by all.
 void CheckAllReaders(const TempDir& dir, const std::string& bytes) {
   SCOPED_TRACE("file of " + std::to_string(bytes.size()) + " bytes");
+  const FractalState before = Read().state;
   WriteBytes(dir.File("a/settings.dat"), bytes);
-  WriteBytes(dir.File("frc"), Overlay(EncodeFractal(Earlier()), bytes,
+  WriteBytes(dir.File("frc"), Overlay(EncodeFractal(before), bytes,
                                       {4, 8, 16, 24, 28, 32, 36, 40, 44, 48, 52, 56, 60}));
   WriteBytes(dir.File("ptt"),
-             Overlay(EncodePalette(Earlier().palette), bytes, {4, 8, 12, 16, 20, 24, 28}));
+             Overlay(EncodePalette(before.palette), bytes, {4, 8, 12, 16, 20, 24, 28}));
   for (int reader = 0; reader < 3; ++reader) {
-    const Read actual = ReadAs(dir.File("a/settings.dat"), reader);
-    const Read expected = ReadAs(dir.File(reader == 2 ? "ptt" : "frc"), reader);
-    EXPECT_EQ(Flags(actual.outcome), Flags(expected.outcome)) << reader;
-    ExpectSameState(actual.state, expected.state);
-    EXPECT_TRUE(actual.palette == expected.palette) << reader;
+    EXPECT_TRUE(ReadAs(dir.File("a/settings.dat"), reader) ==
+                ReadAs(dir.File(reader == 2 ? "ptt" : "frc"), reader))
+        << reader;
   }
 
   // A left edge without its top is no position.
@@ -176,8 +146,8 @@ TEST(ReaderFuzz, EveryTruncationOfValidRecordsAndRandomBytes) {
                              3.0f, 1e-30f, {7, 90, -8, 400, 39, 1, 0}};
   const Settings settings{17, 1, -300, 5000, {9, 1, 2, 3, 4, 5, 6}, 7};
   TempDir dir;
-  fs::create_directory(dir.File("a"));
-  fs::create_directory(dir.File("b"));
+  std::filesystem::create_directory(dir.File("a"));
+  std::filesystem::create_directory(dir.File("b"));
   for (const std::string& record :
        {EncodeFractal(fractal), EncodePalette(fractal.palette), EncodeSettings(settings)}) {
     for (size_t length = 0; length <= 2 * record.size(); ++length) {
@@ -186,18 +156,14 @@ TEST(ReaderFuzz, EveryTruncationOfValidRecordsAndRandomBytes) {
   }
 
   std::mt19937 random(20261207);
-  std::uniform_int_distribution<int> byte(0, 255);
-  std::uniform_int_distribution<int> smallType(-1, 10);
+  std::uniform_int_distribution<int> byte(0, 255), smallType(-1, 10);
   for (int round = 0; round < 300 && !HasFailure(); ++round) {
     std::string bytes(std::uniform_int_distribution<size_t>(0, 72)(random), '\0');
     for (char& b : bytes) b = static_cast<char>(byte(random));
     // Most files get small numbers where the types stand, so the taking paths run too.
     for (const size_t at : {0, 4, 40, 44}) {
-      if (round % 3 == 0) continue;
-      const auto value = static_cast<uint32_t>(smallType(random));
-      for (size_t i = 0; i < 4 && at + i < bytes.size(); ++i) {
-        bytes[at + i] = static_cast<char>(value >> (8 * i));
-      }
+      const std::string type = EncodePalette({smallType(random)}).substr(0, 4);
+      if (round % 3 != 0 && at < bytes.size()) bytes.replace(at, 4, type, 0, bytes.size() - at);
     }
     CheckAllReaders(dir, bytes);
   }
