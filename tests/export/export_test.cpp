@@ -167,10 +167,8 @@ std::vector<std::string> Failures(const std::string& path, int64_t width, int64_
 }
 
 TEST(ExportJob, FailuresAreReportedAndWriteNothing) {
+  // A file that cannot be written fails in the stress test, which has missing folders.
   TempDir dir;
-  const std::vector<std::string> missing = Failures(dir.File("missing/pic.bmp"), 5, 30);
-  ASSERT_EQ(missing.size(), 1u);
-  EXPECT_TRUE(missing[0].starts_with(kWriteOpenFailedMessage + std::string("\n"))) << missing[0];
   EXPECT_EQ(Failures(dir.File("zero.bmp"), 0, 30), std::vector{*ExportSizeProblem(0, 30)});
   if (!kSanitized) {  // the sanitizers' shadow memory does not fit an address limit
     // A 30000 x 30000 bitmap (2.7 GB) in a process held to 1 GB of address space.
@@ -211,11 +209,11 @@ TEST(ExportJobStress, ManyShortJobsWithRandomStopsPrioritiesAndCloses) {
     params.priorityChoice = pick(0, 4);
 
     StepLog log;
-    bool offOwnerThread = false, ranTwice = false;
-    // Each step runs a nested event loop, as a message box does: it must find nothing to run.
+    bool badStep = false;
+    // Each step must run on the owner's thread and, running a nested event loop as a message box
+    // does, find nothing to run.
     log.onStep = [&, owner = std::this_thread::get_id()] {
-      offOwnerThread |= std::this_thread::get_id() != owner;
-      ranTwice |= mailbox.RunPending();
+      badStep |= std::this_thread::get_id() != owner || mailbox.RunPending();
     };
     auto job = std::make_unique<ExportJob>(params, log.Steps(), mailbox);
     ASSERT_TRUE(job->Start());
@@ -234,13 +232,12 @@ TEST(ExportJobStress, ManyShortJobsWithRandomStopsPrioritiesAndCloses) {
     job.reset();
     runEvents();  // notifications left over from the job find nothing to run
 
-    EXPECT_FALSE(offOwnerThread);
-    EXPECT_FALSE(ranTwice);
+    EXPECT_FALSE(badStep);
     for (size_t k = 0; k < log.progress.size(); ++k) EXPECT_EQ(log.progress[k], int(21 * k + 20));
     const int ending = log.finished + 2 * int(log.failures.size());  // 0 stopped, 1 done, 2 failed
     ++endings[std::min(ending, 3)];
     EXPECT_EQ(std::filesystem::exists(params.outputPath), ending == 1);
-    EXPECT_TRUE(ending != 2 || badFolder);
+    EXPECT_TRUE(ending != 2 || (badFolder && log.failures[0].starts_with(kWriteOpenFailedMessage)));
     EXPECT_TRUE(ending != 0 || (stopAsked && params.height >= 21)) << "stops only at a point";
   }
   EXPECT_FALSE(mailbox.RunPending());
