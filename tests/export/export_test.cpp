@@ -50,8 +50,11 @@ TEST(ExportSizeProblem, SidesOfAtLeastOnePixelAndFilesWithin4GB) {
   EXPECT_EQ(BmpHeader(1, 1073741810).substr(34, 4), testing::Hex("C8FFFFFF"));
 }
 
+// A deep zoom, where rows at y0 - row x step instead of the running sum of the step would change
+// pixels of the 37 x 62 export.
 ExportParams MakeParams(const std::string& path, int64_t width, int64_t height) {
-  ExportParams params{path, width, height, -0.1f, 0.05f, 3.2f, -0.8, 0.156, {}, 510, 1};
+  ExportParams params{path, width, height, 0.907762051f, -0.367895484f, 3e-9f,
+                      -0.8, 0.156, {}, 510, 1};
   BuildPalette(PaletteParams{2, 10, 60, 90, 3, 7, 11}, params.palette);
   return params;
 }
@@ -78,7 +81,6 @@ TEST(ExportJob, WritesThePlainLoopsPixelsOrStopsOnlyAtAProgressPoint) {
     std::vector<int64_t> progress;
     int64_t lastRow;
     bool written;
-    bool deep = false;  // a deep zoom, where the running y rounds differently from y0 - row x step
   };
   TempDir dir;
   OwnerMailbox mailbox;
@@ -90,20 +92,16 @@ TEST(ExportJob, WritesThePlainLoopsPixelsOrStopsOnlyAtAProgressPoint) {
                         Case{5, 63, kNoStop, {20, 41, 62}, 62, true},
                         Case{6, 20, kStopBeforeStart, {}, -1, true},
                         Case{6, 21, kStopBeforeStart, {}, 20, false},
-                        Case{6, 63, kStopAtFirstPoint, {20}, 41, false},
-                        Case{9, 50, kNoStop, {20, 41}, 41, true, true}}) {
+                        Case{6, 63, kStopAtFirstPoint, {20}, 41, false}}) {
     SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height << " stop " << c.stop);
     testing::WriteBytes(path, "an older picture");
-    ExportParams params = MakeParams(path, c.width, c.height);
-    if (c.deep) params.centreX = 0.907762051f, params.centreY = -0.367895484f;
-    if (c.deep) params.viewWidth = 3e-9f;
+    const ExportParams params = MakeParams(path, c.width, c.height);
     StepLog log;
     ExportJob job(params, log.Steps(), mailbox);
     if (c.stop == kStopBeforeStart) job.RequestStop();
     if (c.stop == kStopAtFirstPoint) log.onStep = [&] { job.RequestStop(); };
     ASSERT_TRUE(job.Start());
     job.WaitServing();
-    EXPECT_FALSE(job.Running());
     EXPECT_EQ(log.progress, c.progress);
     EXPECT_EQ(job.ProgressRow(), c.lastRow);
     EXPECT_EQ(log.finished, c.written ? 1 : 0);
@@ -119,7 +117,6 @@ TEST(ExportJob, WritesThePlainLoopsPixelsOrStopsOnlyAtAProgressPoint) {
 struct PriorityRecorder : Renderer {
   std::vector<int> nice;
   std::vector<ThreadPriority> workers;
-
   void RenderPicture(const PictureGeometry&, const FractalState&, const Palette&,
                      Bitmap&) override {}
   void RenderExportRows(const ExportGeometry&, const ExportInputs&, int64_t, int64_t, double,
