@@ -13,40 +13,29 @@
 namespace zirvanta::testing {
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
-class TempDir {
- public:
+struct TempDir {
+  std::string path = (std::filesystem::temp_directory_path() / "zirvanta-test-XXXXXX").string();
+
   TempDir() {
-    path_ = (std::filesystem::temp_directory_path() / "zirvanta-test-XXXXXX").string();
-    if (::mkdtemp(path_.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    if (::mkdtemp(path.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
+  ~TempDir() { std::error_code ignored; std::filesystem::remove_all(path, ignored); }
   TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
 
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
+  std::string File(const std::string& name) const { return path + "/" + name; }
   // The names in the folder, sorted; a leftover temporary file shows up here.
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+    for (const auto& entry : std::filesystem::directory_iterator(path)) {
       names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names;
   }
-
- private:
-  std::string path_;
 };
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + path);
+  if (!(std::ofstream(path, std::ios::binary) << bytes)) throw std::runtime_error("cannot write");
 }
 
 inline std::string ReadBytes(const std::string& path) {

@@ -1,0 +1,246 @@
+#include <sys/resource.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <random>
+#include <thread>
+
+#include "export_test_support.h"
+
+namespace zirvanta {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+
+TEST(WriteBmp, HeaderThenRowsBottomUpWithZeroPadding) {
+  EXPECT_EQ(BmpHeader(5, 3), testing::Hex("424D 66000000 00000000 36000000 28000000 05000000"
+                                          "03000000 0100 1800 00000000 30000000" +
+                                          std::string(32, '0')));
+  testing::TempDir dir;
+  // Rows of 3, 6, 9 and 15 bytes pad to 4, 8, 12 and 16; 700 rows of 3000 bytes go out in
+  // several gathered writes and a partial last one; rows of 1.2 MB go out one by one.
+  for (const auto& [width, height] : {std::pair<int64_t, int64_t>{1, 3}, {2, 3}, {3, 3}, {5, 3},
+                                      {1000, 700}, {400001, 2}}) {
+    // Pixel bytes that tell rows and columns apart, and junk in the padding.
+    Bitmap bitmap(width, height, PixelFormat::Bgr24);
+    for (int64_t row = 0; row < height; ++row) {
+      for (size_t i = 0; i < bitmap.Stride(); ++i) {
+        bitmap.Row(row)[i] = i < size_t(width) * 3 ? uint8_t(row * 31 + i * 7 + 1) : 0xEE;
+      }
+    }
+    ASSERT_TRUE(WriteBmp(dir.File("p.bmp"), bitmap).ok());
+    EXPECT_TRUE(testing::ReadBytes(dir.File("p.bmp")) == testing::BmpFile(bitmap)) << width;
+  }
+}
+
+TEST(ExportSizeProblem, SidesOfAtLeastOnePixelAndFilesWithin4GB) {
+  for (const auto& [width, height] : {std::pair<int64_t, int64_t>{5, 0}, {-3, 4}, {4, INT64_MIN},
+                                      {1, 1073741811}, {236196850, 177147637},
+                                      {INT64_MAX, INT64_MAX}, {int64_t{1} << 31, 1}}) {
+    EXPECT_TRUE(ExportSizeProblem(width, height)) << width << " x " << height;
+  }
+  // The largest that fit, 54 + S x H = 4294967294 bytes, and their headers hold every bit.
+  EXPECT_FALSE(ExportSizeProblem(1, 1) || ExportSizeProblem(1431655746, 1) ||
+               ExportSizeProblem(1, 1073741810));
+  EXPECT_EQ(BmpHeader(1431655746, 1).substr(2, 4), testing::Hex("FEFFFFFF"));
+  EXPECT_EQ(BmpHeader(1, 1073741810).substr(34, 4), testing::Hex("C8FFFFFF"));
+}
+
+// A deep zoom, where rows at y0 - row x step instead of the running sum of the step would change
+// pixels of the 37 x 62 export.
+ExportParams MakeParams(const std::string& path, int64_t width, int64_t height) {
+  ExportParams params{path, width, height, 0.907762051f, -0.367895484f, 3e-9f,
+                      -0.8, 0.156, {}, 510, 1};
+  BuildPalette(PaletteParams{2, 10, 60, 90, 3, 7, 11}, params.palette);
+  return params;
+}
+
+// What the steps were given; each step then runs onStep.
+struct StepLog {
+  std::vector<int64_t> progress;
+  int finished = 0;
+  std::vector<std::string> failures;
+  std::function<void()> onStep = [] {};
+
+  ExportJob::Steps Steps() {
+    return {[this](int64_t row) { progress.push_back(row), onStep(); },
+            [this] { ++finished, onStep(); },
+            [this](const std::string& message) { failures.push_back(message), onStep(); }};
+  }
+};
+
+TEST(ExportJob, WritesThePlainLoopsPixelsOrStopsOnlyAtAProgressPoint) {
+  enum Stop { kNoStop, kStopBeforeStart, kStopAtFirstPoint };
+  struct Case {
+    int64_t width, height;
+    Stop stop;
+    std::vector<int64_t> progress;
+    int64_t lastRow;
+    bool written;
+  };
+  TempDir dir;
+  OwnerMailbox mailbox;
+  const std::string path = dir.File("pic.bmp");
+  // W = 1 and 2 put the centre column at 0 and 1; 37 x 3 bytes pad to 112. Below 21 rows no stop
+  // is seen; at 21 rows it is seen after the last row, before the writing.
+  for (const Case& c : {Case{1, 20, kNoStop, {}, -1, true}, Case{2, 21, kNoStop, {20}, 20, true},
+                        Case{37, 62, kNoStop, {20, 41}, 41, true},
+                        Case{5, 63, kNoStop, {20, 41, 62}, 62, true},
+                        Case{6, 20, kStopBeforeStart, {}, -1, true},
+                        Case{6, 21, kStopBeforeStart, {}, 20, false},
+                        Case{6, 63, kStopAtFirstPoint, {20}, 41, false}}) {
+    SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height << " stop " << c.stop);
+    testing::WriteBytes(path, "an older picture");
+    const ExportParams params = MakeParams(path, c.width, c.height);
+    StepLog log;
+    ExportJob job(params, log.Steps(), mailbox);
+    if (c.stop == kStopBeforeStart) job.RequestStop();
+    if (c.stop == kStopAtFirstPoint) log.onStep = [&] { job.RequestStop(); };
+    ASSERT_TRUE(job.Start());
+    job.WaitServing();
+    EXPECT_EQ(log.progress, c.progress);
+    EXPECT_EQ(job.ProgressRow(), c.lastRow);
+    EXPECT_EQ(log.finished, c.written ? 1 : 0);
+    EXPECT_TRUE(log.failures.empty());
+    EXPECT_TRUE(ReadBytes(path) ==
+                (c.written ? testing::ExpectedExport(params) : "an older picture"));
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"pic.bmp"});
+    EXPECT_FALSE(job.Start()) << "one export per job";
+  }
+}
+
+// Notes the nice value of the thread that computes each block, and the workers' priorities.
+struct PriorityRecorder : Renderer {
+  std::vector<int> nice;
+  std::vector<ThreadPriority> workers;
+  void RenderPicture(const PictureGeometry&, const FractalState&, const Palette&,
+                     Bitmap&) override {}
+  void RenderExportRows(const ExportGeometry&, const ExportInputs&, int64_t, int64_t, double,
+                        Bitmap&) override {
+    nice.push_back(getpriority(PRIO_PROCESS, static_cast<id_t>(CurrentThreadId())));
+  }
+  void SetWorkerPriority(ThreadPriority priority) override { workers.push_back(priority); }
+};
+
+TEST(ExportJob, PrioritiesFollowTheChoiceFromBeforeTheStartToTheEnd) {
+  TempDir dir;
+  OwnerMailbox mailbox;
+  ExportParams params = MakeParams(dir.File("p.bmp"), 2, 42);
+  params.priorityChoice = 2;
+  auto owned = std::make_unique<PriorityRecorder>();
+  const PriorityRecorder& recorder = *owned;
+  StepLog log;
+  ExportJob job(params, log.Steps(), mailbox, std::move(owned));
+  job.SetPriority(7);  // no choice: nothing changes
+  job.SetPriority(1);  // made before the thread runs: applied when it starts
+  log.onStep = [&] {
+    if (log.progress.size() == 1) job.SetPriority(0);  // at row 20
+  };
+  ASSERT_TRUE(job.Start());
+  job.WaitServing();
+  job.SetPriority(3);  // after the end: no thread to apply it to
+  EXPECT_EQ(recorder.workers, std::vector({ThreadPriority::Normal, ThreadPriority::Idle}));
+  EXPECT_EQ(recorder.nice.at(1), 19) << "\"low\" puts the job's own thread at idle priority";
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// What the failure step was given, when the job did not finish.
+std::vector<std::string> Failures(const std::string& path, int64_t width, int64_t height) {
+  OwnerMailbox mailbox;
+  StepLog log;
+  ExportJob job(MakeParams(path, width, height), log.Steps(), mailbox);
+  if (!job.Start()) return {"not started"};
+  job.WaitServing();
+  return log.finished == 0 ? log.failures : std::vector<std::string>{"finished"};
+}
+
+TEST(ExportJob, FailuresAreReportedAndWriteNothing) {
+  // A file that cannot be written fails in the stress test, which has missing folders.
+  TempDir dir;
+  EXPECT_EQ(Failures(dir.File("zero.bmp"), 0, 30), std::vector{*ExportSizeProblem(0, 30)});
+  if (!kSanitized) {  // the sanitizers' shadow memory does not fit an address limit
+    // A 30000 x 30000 bitmap (2.7 GB) in a process held to 1 GB of address space.
+    const auto huge = [&] {
+      const rlimit limit{rlim_t{1} << 30, rlim_t{1} << 30};
+      return setrlimit(RLIMIT_AS, &limit) == 0 &&
+             Failures(dir.File("huge.bmp"), 30000, 30000) ==
+                 std::vector<std::string>{
+                     "There is not enough memory for an image of 30000 x 30000 pixels."};
+    };
+    EXPECT_EXIT(std::_Exit(huge() ? 0 : 1), ::testing::ExitedWithCode(0), "");
+  }
+  EXPECT_TRUE(dir.Entries().empty());
+}
+
+// Starts, stops, priority changes and closes at random moments; meant to run under TSan. Closes
+// and waits find the job blocked in a step at times, and must serve it.
+TEST(ExportJobStress, ManyShortJobsWithRandomStopsPrioritiesAndCloses) {
+  TempDir dir;
+  // The hook posts an event that the owner handles when it gets round to it, as an event loop.
+  std::atomic<int> posted{0};
+  OwnerMailbox mailbox([&] { posted.fetch_add(1); });
+  const auto runEvents = [&] {
+    for (; posted.load() > 0; posted.fetch_sub(1)) mailbox.RunPending();
+  };
+  std::mt19937 random(20240611);
+  const auto pick = [&](int lo, int hi) { return std::uniform_int_distribution(lo, hi)(random); };
+  ExportParams params = MakeParams("", 0, 0);
+  params.limit = 40;
+
+  int endings[4] = {};
+  for (int i = 0; i < 250; ++i) {
+    SCOPED_TRACE(i);
+    const bool badFolder = pick(0, 7) == 0;
+    params.outputPath = dir.File((badFolder ? "missing/" : "") + std::to_string(i) + ".bmp");
+    params.width = pick(1, 24);
+    params.height = pick(1, 90);
+    params.priorityChoice = pick(0, 4);
+
+    StepLog log;
+    bool badStep = false;
+    // Each step must run on the owner's thread and, running a nested event loop as a message box
+    // does, find nothing to run.
+    log.onStep = [&, owner = std::this_thread::get_id()] {
+      badStep |= std::this_thread::get_id() != owner || mailbox.RunPending();
+    };
+    auto job = std::make_unique<ExportJob>(params, log.Steps(), mailbox);
+    ASSERT_TRUE(job->Start());
+    bool stopAsked = false;
+    for (int action = pick(0, 25); action > 0; --action) {
+      switch (pick(0, 4)) {
+        case 0: runEvents(); break;
+        case 1: job->SetPriority(pick(-1, 4)); break;
+        case 2: if (pick(0, 3) == 0) job->RequestStop(), stopAsked = true; break;
+        case 3: std::this_thread::sleep_for(std::chrono::microseconds(pick(0, 300))); break;
+        default: (void)job->ProgressRow(); break;
+      }
+    }
+    if (pick(0, 1) == 0) job->WaitServing();
+    else stopAsked = true;  // the close asks for the stop
+    job.reset();
+    runEvents();  // notifications left over from the job find nothing to run
+
+    EXPECT_FALSE(badStep);
+    for (size_t k = 0; k < log.progress.size(); ++k) EXPECT_EQ(log.progress[k], int(21 * k + 20));
+    const int ending = log.finished + 2 * int(log.failures.size());  // 0 stopped, 1 done, 2 failed
+    ++endings[std::min(ending, 3)];
+    EXPECT_EQ(std::filesystem::exists(params.outputPath), ending == 1);
+    EXPECT_TRUE(ending != 2 || (badFolder && log.failures[0].starts_with(kWriteOpenFailedMessage)));
+    EXPECT_TRUE(ending != 0 || (stopAsked && params.height >= 21)) << "stops only at a point";
+  }
+  EXPECT_FALSE(mailbox.RunPending());
+  // Each ending was reached, or the test did not test much; no job both finished and failed.
+  EXPECT_TRUE(endings[0] > 0 && endings[1] > 0 && endings[2] > 0 && endings[3] == 0);
+}
+
+}  // namespace
+}  // namespace zirvanta
