@@ -48,7 +48,6 @@ void MainFormFactorsTest::slidersAndStepButtonsWriteC() {
   QCOMPARE(w->fractal.cx, FactorOfPosition(403));
   QCOMPARE(w->E_cx->text(), QStringLiteral("0.403"));
   QVERIFY(w.Idle());
-  QCOMPARE(StampedPosition(w->Pic->Picture()), 403);
   {
     const LocaleScope german{QLocale(QLocale::German, QLocale::Germany)};
     Key(w->TrackBarCy, Qt::Key_Left);
@@ -128,7 +127,7 @@ void MainFormFactorsTest::repeatedPressesSpeedUpAndTheEndsReverseWithTheSpeedRea
   for (size_t i = 0; i < positions.size(); ++i) {
     QCOMPARE(rendered[passesBefore + 1 + i], FactorOfPosition(positions[i]));
   }
-  QCOMPARE(StampedPosition(Shown(w->Pic)), positions.back());
+  QVERIFY(ShowsPlainPasses(*w));
 }
 
 // Down during Up runs at speed 1 alone; an Im sweep then ends the Re sweep, and the Stop of the

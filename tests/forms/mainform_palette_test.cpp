@@ -33,7 +33,7 @@ class MainFormPaletteTest : public QObject {
 };
 
 void MainFormPaletteTest::eachSliderRebuildsAtOnceWithToApplyOn() {
-  Window w(Pictures::Plain);
+  Window w;
   const std::pair<QSlider*, int32_t PaletteParams::*> sliders[] = {
       {w->TrackBarR0, &PaletteParams::r0}, {w->TrackBarG0, &PaletteParams::g0},
       {w->TrackBarB0, &PaletteParams::b0}, {w->TrackBarR1, &PaletteParams::r1},
