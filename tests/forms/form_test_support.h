@@ -165,8 +165,7 @@ inline void ClickAt(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::Lef
   Press(widget, at, button);
   Release(widget, at, button);
 }
-// With no button held the pointer itself moves, which also gives the enter and leave events that
-// bring the hints.
+// With no button held the pointer itself moves.
 inline void MoveTo(QWidget* widget, QPoint at) {
   if (QGuiApplication::mouseButtons() != Qt::NoButton) {
     return Mouse(QTest::MouseMove, widget, at, Qt::NoButton);
@@ -179,11 +178,5 @@ inline void Key(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = 
   widget->setFocus();
   QTest::keyClick(widget, key, modifiers);
 }
-
-// Restores the C locale when a test that changed it ends.
-struct LocaleScope {
-  explicit LocaleScope(const QLocale& locale) { QLocale::setDefault(locale); }
-  ~LocaleScope() { QLocale::setDefault(QLocale::c()); }
-};
 
 }  // namespace form_test
