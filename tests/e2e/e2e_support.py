@@ -5,7 +5,9 @@ A script's exit status is 0 passed, 1 failed, 77 skipped (no Xvfb, ImageMagick i
 """
 import argparse
 import os
+import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -28,25 +30,27 @@ def fail(message):
     raise Failure(message)
 
 
+# A binary PPM's header: P6, width, height and 255 apart by blanks or comments, then one blank.
+_GAP = rb"(?:\s|#[^\n]*\n)+"
+PPM_HEADER = re.compile(rb"P6" + _GAP + rb"(\d+)" + _GAP + rb"(\d+)" + _GAP + rb"255\s")
+
+
 def read_ppm(data):
     """(width, height, bytes) of a binary PPM with maxval 255."""
-    fields = []
-    pos = 0
-    while len(fields) < 4:
-        while data[pos:pos + 1].isspace():
-            pos += 1
-        if data[pos:pos + 1] == b"#":
-            while data[pos:pos + 1] not in (b"\n", b""):
-                pos += 1
-            continue
-        start = pos
-        while not data[pos:pos + 1].isspace():
-            pos += 1
-        fields.append(data[start:pos])
-    if fields[0] != b"P6" or fields[3] != b"255":
+    header = PPM_HEADER.match(data)
+    if not header:
         raise ValueError("not an 8-bit binary PPM")
-    width, height = int(fields[1]), int(fields[2])
-    return width, height, data[pos + 1:pos + 1 + 3 * width * height]
+    width, height = int(header.group(1)), int(header.group(2))
+    return width, height, data[header.end():header.end() + 3 * width * height]
+
+
+def wait_until(condition, message, interval=0.3):
+    """Polls condition() until it holds; fails after PATIENCE seconds."""
+    deadline = time.monotonic() + PATIENCE
+    while not condition():
+        if time.monotonic() > deadline:
+            fail(message)
+        time.sleep(interval)
 
 
 def region_matches(shot, left, top, expected):
@@ -133,36 +137,37 @@ class Session:
     def wait_for_window(self):
         """Waits until the window shows the pictures of the start; finds its client area."""
         references = self.references()
-        deadline = time.monotonic() + PATIENCE
-        while time.monotonic() < deadline:
-            self.alive()
-            found = self.display.run("xdotool", "search", "--onlyvisible", "--name",
-                                     "^" + TITLE + "$").stdout.split()
-            shot = self.display.screenshot() if found else None
-            if shot:
-                self.window = found[0].decode()
-                x, y = self.window_position()
-                # The menu bar's height depends on the font; the client area starts below it.
-                for menu in range(0, 60):
-                    self.origin = (x, y + menu)
-                    if self.shows(shot, references):
-                        return
-            time.sleep(0.5)
-        fail("the live view, general view and palette strip never showed the expected pictures")
+        wait_until(lambda: self.find_client_area(references),
+                   "the live view, general view and palette strip never showed the expected "
+                   "pictures", 0.5)
+
+    def find_client_area(self, references):
+        self.alive()
+        found = self.display.run("xdotool", "search", "--onlyvisible", "--name",
+                                 "^" + TITLE + "$").stdout.split()
+        shot = self.display.screenshot() if found else None
+        if shot:
+            self.window = found[0].decode()
+            x, y = self.window_position()
+            # The menu bar's height depends on the font; the client area starts below it.
+            for menu in range(0, 60):
+                self.origin = (x, y + menu)
+                if self.shows(shot, references):
+                    return True
+        return False
+
+    def shows_now(self, references):
+        self.alive()
+        shot = self.display.screenshot()
+        return shot is not None and self.shows(shot, references)
 
     def expect(self, what, *steps):
         """Adds the steps and waits until the window shows what the engine makes of them."""
         self.steps.extend(str(s) for s in steps)
         references = self.references()
-        deadline = time.monotonic() + PATIENCE
-        while time.monotonic() < deadline:
-            self.alive()
-            shot = self.display.screenshot()
-            if shot and self.shows(shot, references):
-                return
-            time.sleep(0.3)
-        fail("after %s the window does not show the engine's pictures (steps: %s)"
-             % (what, " ".join(self.steps)))
+        wait_until(lambda: self.shows_now(references),
+                   "after %s the window does not show the engine's pictures (steps: %s)"
+                   % (what, " ".join(self.steps)))
 
     def key(self, *names):
         self.display.run("xdotool", "windowfocus", "--sync", self.window)
@@ -185,7 +190,7 @@ class Session:
         data = open(path, "rb").read()
         if len(data) != 48:
             fail("settings.dat holds %d bytes, not 48" % len(data))
-        return [int.from_bytes(data[i:i + 4], "little", signed=True) for i in range(0, 48, 4)]
+        return list(struct.unpack("<12i", data))
 
     def end(self):
         if self.program.poll() is None:

@@ -9,7 +9,6 @@
 """
 import os
 import sys
-import time
 
 import e2e_support as e2e
 
@@ -25,11 +24,7 @@ def scenario(start_program):
 
     session = start_program()
     session.display.run("xdotool", "windowmove", "--sync", session.window, "101", "77")
-    deadline = time.monotonic() + e2e.PATIENCE
-    while session.window_position() != (101, 77):
-        if time.monotonic() > deadline:
-            e2e.fail("the window did not move")
-        time.sleep(0.2)
+    e2e.wait_until(lambda: session.window_position() == (101, 77), "the window did not move", 0.2)
     session.close_with_ctrl_q()
     values = session.settings()
     if values != [4, 0, 101, 77, 36, 16, 12, 26, 18, 8, 1, 0]:

@@ -41,14 +41,6 @@ def visible_windows(session):
                                    str(session.program.pid)).stdout.split())
 
 
-def wait_for_windows(session, count, what):
-    deadline = time.monotonic() + e2e.PATIENCE
-    while visible_windows(session) != count:
-        if time.monotonic() > deadline:
-            e2e.fail(what)
-        time.sleep(0.2)
-
-
 def scenario(start_program):
     session = start_program()
     session.key("plus")
@@ -65,12 +57,13 @@ def scenario(start_program):
     click(session, TO_APPLY)
     windows = visible_windows(session)
     click(session, PALETTE_TYPE)
-    wait_for_windows(session, windows + 1, "the palette type list did not open")
+    e2e.wait_until(lambda: visible_windows(session) == windows + 1,
+                   "the palette type list did not open", 0.2)
     session.display.run("xdotool", "key", "Down", "Return")
-    wait_for_windows(session, windows, "the palette type list did not close")
+    e2e.wait_until(lambda: visible_windows(session) == windows,
+                   "the palette type list did not close", 0.2)
     time.sleep(SETTLE)
-    shot = session.display.screenshot()
-    if not shot or not session.shows(shot, session.references()):
+    if not session.shows_now(session.references()):
         e2e.fail("choosing SSS with \"To apply\" off changed the pictures")
     session.key("u")
     session.expect("the U key", "type", 2)

@@ -3,7 +3,6 @@
 // What the main window's tests share: a renderer the test can hold inside a pass, a window built
 // around it, the engine's reference pictures, and input through the window.
 #include <QAbstractButton>
-#include <QElapsedTimer>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -18,7 +17,6 @@
 #include "controls/picture_box.h"
 #include "controls/tiny_button.h"
 #include "engine/line_drawing.h"
-#include "engine/numeric.h"
 #include "engine/render.h"
 #include "engine/renderer.h"
 #include "forms/U_mainform.h"
@@ -63,24 +61,14 @@ class PassHold {
   std::vector<double> liveFactors_;
 };
 
-// Plain: the engine's reference pictures. Stamp: a picture made at once whose first pixel tells
-// the slider position of Re(c) it was made from.
-enum class Pictures { Plain, Stamp };
-
+// Makes the engine's plain passes, each held while the test holds passes.
 class HoldRenderer final : public zirvanta::Renderer {
  public:
-  HoldRenderer(std::shared_ptr<PassHold> hold, Pictures pictures)
-      : hold_(std::move(hold)), pictures_(pictures) {}
+  explicit HoldRenderer(std::shared_ptr<PassHold> hold) : hold_(std::move(hold)) {}
   void RenderPicture(const zirvanta::PictureGeometry& geometry, const zirvanta::FractalState& state,
                      const zirvanta::Palette& palette, zirvanta::Bitmap& bitmap) override {
     hold_->Enter(geometry.width == zirvanta::kLiveWidth, state.cx);
-    if (pictures_ == Pictures::Plain) {
-      zirvanta::RenderPicturePlain(geometry, state, palette, bitmap);
-    } else {  // blue the low byte, green the high byte of position + 2000
-      const int32_t code = zirvanta::TruncToInt32(state.cx * 1000.0L + 2000.5L);
-      const uint8_t stamp[4] = {static_cast<uint8_t>(code & 0xFF), static_cast<uint8_t>(code >> 8)};
-      std::copy(stamp, stamp + 4, bitmap.Row(0));
-    }
+    zirvanta::RenderPicturePlain(geometry, state, palette, bitmap);
     ++hold_->picturesRendered;
   }
   void RenderExportRows(const zirvanta::ExportGeometry&, const zirvanta::ExportInputs&, int64_t,
@@ -88,12 +76,7 @@ class HoldRenderer final : public zirvanta::Renderer {
 
  private:
   std::shared_ptr<PassHold> hold_;
-  Pictures pictures_;
 };
-
-inline int StampedPosition(const QImage& picture) {
-  return qBlue(picture.pixel(0, 0)) + 256 * qGreen(picture.pixel(0, 0)) - 2000;
-}
 
 // A main window in a fresh start folder, shown and active, its first pass done.
 struct Window {
@@ -101,9 +84,9 @@ struct Window {
   std::shared_ptr<PassHold> hold = std::make_shared<PassHold>();
   std::unique_ptr<TMainForm> form;
 
-  explicit Window(Pictures pictures = Pictures::Stamp) {
+  Window() {
     TMainForm::Dependencies dependencies;
-    dependencies.renderer = std::make_unique<HoldRenderer>(hold, pictures);
+    dependencies.renderer = std::make_unique<HoldRenderer>(hold);
     form = std::make_unique<TMainForm>(folder.path(), std::move(dependencies));
     form->show();
     form->activateWindow();
@@ -121,13 +104,8 @@ struct Window {
   bool HoldAPass(Change change) {
     hold->Set(true);
     change();
-    QElapsedTimer waited;
-    waited.start();
-    while (!hold->PassWaiting()) {
-      if (waited.elapsed() > kPatienceMs) return false;
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return !form->RenderThreadIdle();
+    return QTest::qWaitFor([this] { return hold->PassWaiting(); }, kPatienceMs) &&
+           !form->RenderThreadIdle();
   }
   bool Release() {
     hold->Set(false);
@@ -187,8 +165,7 @@ inline void ClickAt(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::Lef
   Press(widget, at, button);
   Release(widget, at, button);
 }
-// With no button held the pointer itself moves, which also gives the enter and leave events that
-// bring the hints.
+// With no button held the pointer itself moves.
 inline void MoveTo(QWidget* widget, QPoint at) {
   if (QGuiApplication::mouseButtons() != Qt::NoButton) {
     return Mouse(QTest::MouseMove, widget, at, Qt::NoButton);
@@ -201,15 +178,5 @@ inline void Key(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = 
   widget->setFocus();
   QTest::keyClick(widget, key, modifiers);
 }
-
-inline QString Coordinates(const char* x, const char* y) {
-  return QStringLiteral(" ( X,Y ) =   %1   %2").arg(QLatin1String(x), QLatin1String(y));
-}
-
-// Restores the C locale when a test that changed it ends.
-struct LocaleScope {
-  explicit LocaleScope(const QLocale& locale) { QLocale::setDefault(locale); }
-  ~LocaleScope() { QLocale::setDefault(QLocale::c()); }
-};
 
 }  // namespace form_test
