@@ -15,12 +15,13 @@ namespace {
 
 using testing::ReadBytes;
 using testing::TempDir;
+using Names = std::vector<std::string>;
 
 TEST(WriteBmp, HeaderThenRowsBottomUpWithZeroPadding) {
-  EXPECT_EQ(BmpHeader(5, 3), testing::Hex("424D 66000000 00000000 36000000 28000000 05000000"
+  EXPECT_EQ(BmpHeader(5, 3), testing::Hex("424D 66000000 00000000 36000000 28000000 05000000 "
                                           "03000000 0100 1800 00000000 30000000" +
                                           std::string(32, '0')));
-  testing::TempDir dir;
+  TempDir dir;
   // Rows of 3, 6, 9 and 15 bytes pad to 4, 8, 12 and 16; 700 rows of 3000 bytes go out in
   // several gathered writes and a partial last one; rows of 1.2 MB go out one by one.
   for (const auto& [width, height] : {std::pair<int64_t, int64_t>{1, 3}, {2, 3}, {3, 3}, {5, 3},
@@ -33,7 +34,7 @@ TEST(WriteBmp, HeaderThenRowsBottomUpWithZeroPadding) {
       }
     }
     ASSERT_TRUE(WriteBmp(dir.File("p.bmp"), bitmap).ok());
-    EXPECT_TRUE(testing::ReadBytes(dir.File("p.bmp")) == testing::BmpFile(bitmap)) << width;
+    EXPECT_TRUE(ReadBytes(dir.File("p.bmp")) == testing::BmpFile(bitmap)) << width;
   }
 }
 
@@ -76,11 +77,7 @@ struct StepLog {
 TEST(ExportJob, WritesThePlainLoopsPixelsOrStopsOnlyAtAProgressPoint) {
   enum Stop { kNoStop, kStopBeforeStart, kStopAtFirstPoint };
   struct Case {
-    int64_t width, height;
-    Stop stop;
-    std::vector<int64_t> progress;
-    int64_t lastRow;
-    bool written;
+    int64_t width, height; Stop stop; std::vector<int64_t> progress; int64_t lastRow; bool written;
   };
   TempDir dir;
   OwnerMailbox mailbox;
@@ -106,9 +103,9 @@ TEST(ExportJob, WritesThePlainLoopsPixelsOrStopsOnlyAtAProgressPoint) {
     EXPECT_EQ(job.ProgressRow(), c.lastRow);
     EXPECT_EQ(log.finished, c.written ? 1 : 0);
     EXPECT_TRUE(log.failures.empty());
-    EXPECT_TRUE(ReadBytes(path) ==
-                (c.written ? testing::ExpectedExport(params) : "an older picture"));
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"pic.bmp"});
+    const std::string expected = c.written ? testing::ExpectedExport(params) : "an older picture";
+    EXPECT_TRUE(ReadBytes(path) == expected);
+    EXPECT_EQ(dir.Entries(), Names{"pic.bmp"});
     EXPECT_FALSE(job.Start()) << "one export per job";
   }
 }
@@ -117,13 +114,12 @@ TEST(ExportJob, WritesThePlainLoopsPixelsOrStopsOnlyAtAProgressPoint) {
 struct PriorityRecorder : Renderer {
   std::vector<int> nice;
   std::vector<ThreadPriority> workers;
-  void RenderPicture(const PictureGeometry&, const FractalState&, const Palette&,
-                     Bitmap&) override {}
+  void RenderPicture(const PictureGeometry&, const FractalState&, const Palette&, Bitmap&) final {}
   void RenderExportRows(const ExportGeometry&, const ExportInputs&, int64_t, int64_t, double,
-                        Bitmap&) override {
-    nice.push_back(getpriority(PRIO_PROCESS, static_cast<id_t>(CurrentThreadId())));
+                        Bitmap&) final {
+    nice.push_back(getpriority(PRIO_PROCESS, id_t(CurrentThreadId())));
   }
-  void SetWorkerPriority(ThreadPriority priority) override { workers.push_back(priority); }
+  void SetWorkerPriority(ThreadPriority priority) final { workers.push_back(priority); }
 };
 
 TEST(ExportJob, PrioritiesFollowTheChoiceFromBeforeTheStartToTheEnd) {
@@ -137,9 +133,7 @@ TEST(ExportJob, PrioritiesFollowTheChoiceFromBeforeTheStartToTheEnd) {
   ExportJob job(params, log.Steps(), mailbox, std::move(owned));
   job.SetPriority(7);  // no choice: nothing changes
   job.SetPriority(1);  // made before the thread runs: applied when it starts
-  log.onStep = [&] {
-    if (log.progress.size() == 1) job.SetPriority(0);  // at row 20
-  };
+  log.onStep = [&] { if (log.progress.size() == 1) job.SetPriority(0); };  // at row 20
   ASSERT_TRUE(job.Start());
   job.WaitServing();
   job.SetPriority(3);  // after the end: no thread to apply it to
@@ -147,37 +141,29 @@ TEST(ExportJob, PrioritiesFollowTheChoiceFromBeforeTheStartToTheEnd) {
   EXPECT_EQ(recorder.nice.at(1), 19) << "\"low\" puts the job's own thread at idle priority";
 }
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-
 // What the failure step was given, when the job did not finish.
-std::vector<std::string> Failures(const std::string& path, int64_t width, int64_t height) {
+Names Failures(const std::string& path, int64_t width, int64_t height) {
   OwnerMailbox mailbox;
   StepLog log;
   ExportJob job(MakeParams(path, width, height), log.Steps(), mailbox);
   if (!job.Start()) return {"not started"};
   job.WaitServing();
-  return log.finished == 0 ? log.failures : std::vector<std::string>{"finished"};
+  return log.finished == 0 ? log.failures : Names{"finished"};
 }
 
 TEST(ExportJob, FailuresAreReportedAndWriteNothing) {
   // A file that cannot be written fails in the stress test, which has missing folders.
   TempDir dir;
-  EXPECT_EQ(Failures(dir.File("zero.bmp"), 0, 30), std::vector{*ExportSizeProblem(0, 30)});
-  if (!kSanitized) {  // the sanitizers' shadow memory does not fit an address limit
-    // A 30000 x 30000 bitmap (2.7 GB) in a process held to 1 GB of address space.
-    const auto huge = [&] {
-      const rlimit limit{rlim_t{1} << 30, rlim_t{1} << 30};
-      return setrlimit(RLIMIT_AS, &limit) == 0 &&
-             Failures(dir.File("huge.bmp"), 30000, 30000) ==
-                 std::vector<std::string>{
-                     "There is not enough memory for an image of 30000 x 30000 pixels."};
-    };
-    EXPECT_EXIT(std::_Exit(huge() ? 0 : 1), ::testing::ExitedWithCode(0), "");
-  }
+  EXPECT_EQ(Failures(dir.File("zero.bmp"), 0, 30), Names{*ExportSizeProblem(0, 30)});
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)  // shadow memory needs room
+  // A 30000 x 30000 bitmap (2.7 GB) in a process held to 1 GB of address space.
+  const auto huge = [&] {
+    const rlimit limit{rlim_t{1} << 30, rlim_t{1} << 30};
+    return setrlimit(RLIMIT_AS, &limit) == 0 && Failures(dir.File("huge.bmp"), 30000, 30000) ==
+        Names{"There is not enough memory for an image of 30000 x 30000 pixels."};
+  };
+  EXPECT_EXIT(std::_Exit(huge() ? 0 : 1), ::testing::ExitedWithCode(0), "");
+#endif
   EXPECT_TRUE(dir.Entries().empty());
 }
 
@@ -188,9 +174,7 @@ TEST(ExportJobStress, ManyShortJobsWithRandomStopsPrioritiesAndCloses) {
   // The hook posts an event that the owner handles when it gets round to it, as an event loop.
   std::atomic<int> posted{0};
   OwnerMailbox mailbox([&] { posted.fetch_add(1); });
-  const auto runEvents = [&] {
-    for (; posted.load() > 0; posted.fetch_sub(1)) mailbox.RunPending();
-  };
+  const auto runEvents = [&] { for (; posted > 0; --posted) mailbox.RunPending(); };
   std::mt19937 random(20240611);
   const auto pick = [&](int lo, int hi) { return std::uniform_int_distribution(lo, hi)(random); };
   ExportParams params = MakeParams("", 0, 0);
@@ -201,10 +185,7 @@ TEST(ExportJobStress, ManyShortJobsWithRandomStopsPrioritiesAndCloses) {
     SCOPED_TRACE(i);
     const bool badFolder = pick(0, 7) == 0;
     params.outputPath = dir.File((badFolder ? "missing/" : "") + std::to_string(i) + ".bmp");
-    params.width = pick(1, 24);
-    params.height = pick(1, 90);
-    params.priorityChoice = pick(0, 4);
-
+    params.width = pick(1, 24), params.height = pick(1, 90), params.priorityChoice = pick(0, 4);
     StepLog log;
     bool badStep = false;
     // Each step must run on the owner's thread and, running a nested event loop as a message box
@@ -228,7 +209,6 @@ TEST(ExportJobStress, ManyShortJobsWithRandomStopsPrioritiesAndCloses) {
     else stopAsked = true;  // the close asks for the stop
     job.reset();
     runEvents();  // notifications left over from the job find nothing to run
-
     EXPECT_FALSE(badStep);
     for (size_t k = 0; k < log.progress.size(); ++k) EXPECT_EQ(log.progress[k], int(21 * k + 20));
     const int ending = log.finished + 2 * int(log.failures.size());  // 0 stopped, 1 done, 2 failed

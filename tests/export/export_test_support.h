@@ -29,11 +29,11 @@ inline std::string ExpectedExport(const ExportParams& p) {
   const ExportGeometry g = MakeExportGeometry(p.centreX, p.centreY, p.viewWidth, p.width, p.height);
   Bitmap bitmap(p.width, p.height, PixelFormat::Bgr24);
   double y = g.y0;
-  for (int64_t row = 0; row < p.height; ++row, y = y - g.step) {
+  for (int64_t row = 0; row < p.height; ++row, y -= g.step) {
     double x = g.x0;
-    for (int64_t column = 0; column < p.width; ++column, x = x + g.step) {
-      std::memcpy(bitmap.Row(row) + 3 * column, &ExportColour(x, y, p.cr, p.ci, p.limit, p.palette),
-                  3);
+    for (uint8_t* pixel = bitmap.Row(row); pixel < bitmap.Row(row) + 3 * p.width; pixel += 3) {
+      std::memcpy(pixel, &ExportColour(x, y, p.cr, p.ci, p.limit, p.palette), 3);
+      x += g.step;
     }
   }
   return BmpFile(bitmap);

@@ -15,10 +15,7 @@ namespace zirvanta::testing {
 // A fresh folder under the system's temporary folder, removed with everything in it.
 struct TempDir {
   std::string path = (std::filesystem::temp_directory_path() / "zirvanta-test-XXXXXX").string();
-
-  TempDir() {
-    if (::mkdtemp(path.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  }
+  TempDir() { if (!::mkdtemp(path.data())) throw std::runtime_error("mkdtemp failed"); }
   ~TempDir() { std::error_code ignored; std::filesystem::remove_all(path, ignored); }
   TempDir(const TempDir&) = delete;
 
@@ -26,10 +23,10 @@ struct TempDir {
   // The names in the folder, sorted; a leftover temporary file shows up here.
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path)) {
-      names.push_back(entry.path().filename().string());
+    for (const auto& e : std::filesystem::directory_iterator(path)) {
+      names.push_back(e.path().filename());
     }
-    std::sort(names.begin(), names.end());
+    std::ranges::sort(names);
     return names;
   }
 };
@@ -40,7 +37,7 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
 
 inline std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // Bytes from hex digits; spaces are ignored ("01000000 ff").
@@ -48,7 +45,7 @@ inline std::string Hex(std::string digits) {
   std::erase(digits, ' ');
   std::string bytes;
   for (size_t i = 0; i + 1 < digits.size(); i += 2) {
-    bytes.push_back(static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16)));
+    bytes += char(std::stoi(digits.substr(i, 2), nullptr, 16));
   }
   return bytes;
 }

@@ -31,9 +31,8 @@ WriteResult Write(const std::string& path, const std::string& bytes) {
   return WriteFileAtomically(path, bytes.data(), bytes.size());
 }
 
-// Runs body in a forked child whose files cannot grow past `limit` bytes, as on a full disk:
-// a write past the limit fails with EFBIG instead of killing the child. Permission bits would
-// not do: tests may run as root.
+// Runs body in a forked child whose files cannot grow past `limit` bytes, as on a full disk (a
+// write past it fails with EFBIG); permission bits would not do, as tests may run as root.
 bool SucceedsWithFileSizeLimit(rlim_t limit, const std::function<bool()>& body) {
   const pid_t child = ::fork();
   if (child == 0) {
@@ -42,7 +41,7 @@ bool SucceedsWithFileSizeLimit(rlim_t limit, const std::function<bool()>& body) 
     ::_exit(::setrlimit(RLIMIT_FSIZE, &cap) == 0 && body() ? 0 : 1);
   }
   int status = 1;
-  return child > 0 && ::waitpid(child, &status, 0) == child && status == 0;
+  return child > 0 && ::waitpid(child, &status, 0) == child && !status;
 }
 
 TEST(WriteFileAtomically, FullDiskMidwayKeepsTheOldFileAndLeavesNoTemporary) {
@@ -85,10 +84,9 @@ int OtherColourer(float, float, const FractalState&) { return 7; }
 
 Palette Built(const PaletteParams& params) { Palette p; BuildPalette(params, p); return p; }
 
-// What a read leaves: the outcome as four letters (opened, fractal type known, palette type
-// checked and known), the state and the table. Before the read the state differs in every field
-// from the files the tests write, with an unknown fractal type (3) and palette type (0), and the
-// table is one that no BuildPalette call makes, so a rebuild always shows.
+// What a read leaves: the outcome as letters (opened, fractal type known, palette type checked,
+// known), state and table. Beforehand every field differs from the files written, both types are
+// unknown (3, 0), and no BuildPalette call makes the table, so a rebuild always shows.
 struct Read {
   std::string flags = "----";
   FractalState state{3, -0.75, 0.125, 0.25f, -0.375f, 0.0625f, {0, 1, 2, 3, 4, 5, 6},
@@ -131,11 +129,7 @@ TEST(FileRecords, LittleEndianLayoutsThatReadBackBitForBit) {
 }
 
 TEST(FileReaders, TakeWhatTheTypesAndTheOptionAllowAndNothingFromPathsThatCannotBeRead) {
-  struct Case {
-    int reader;
-    int32_t fractalType, paletteType;
-    std::string flags;
-  };
+  struct Case { int reader; int32_t fractalType, paletteType; std::string flags; };
   TempDir dir;
   for (const Case& c : {Case{1, 1, 5, "ofcp"}, Case{1, 2, 5, "o---"},
                         Case{1, 0x01000000, 5, "o---"},  // 1 stored big-endian
@@ -167,11 +161,7 @@ const std::string kSampleFile = Hex(
     "08000000 01000000");
 
 TEST(ReadSettings, StartupCopyIsTakenBeforeTheCorrectionsAndDecidesTheRewrite) {
-  struct Case {
-    size_t length;
-    int32_t type, order, liveType, liveOrder;
-    bool rewritten;
-  };
+  struct Case { size_t length; int32_t type, order, liveType, liveOrder; bool rewritten; };
   TempDir dir;
   const std::string path = dir.File(kSettingsFileName);
   for (const Case& c : {Case{48, 12, -5, 1, 0, true}, Case{48, 9, 1, 1, 1, true},
@@ -179,17 +169,14 @@ TEST(ReadSettings, StartupCopyIsTakenBeforeTheCorrectionsAndDecidesTheRewrite) {
                         Case{43, 8, 1, 1, 0, false}}) {  // type cut, order missing: defaults
     SCOPED_TRACE(::testing::Message() << c.length << " " << c.type << " " << c.order);
     Settings stored = kSample;
-    stored.palette.type = c.type;
-    stored.slideOrder = c.order;
+    stored.palette.type = c.type, stored.slideOrder = c.order;
     WriteBytes(path, EncodeSettings(stored).substr(0, c.length));
     const SettingsAtStart start = ReadSettings(dir.path + "/");
     EXPECT_TRUE(start.positionFromFile);
     EXPECT_TRUE(c.length < kSettingsFileSize || start.startupCopy == stored);
     Settings corrected = start.startupCopy;
-    corrected.palette.type = c.liveType;
-    corrected.slideOrder = c.liveOrder;
+    corrected.palette.type = c.liveType, corrected.slideOrder = c.liveOrder;
     EXPECT_EQ(start.live, corrected);
-
     EXPECT_EQ(WriteSettings(dir.path, start.live, start.startupCopy), c.rewritten);
     EXPECT_EQ(ReadBytes(path), c.rewritten ? EncodeSettings(start.live)
                                            : EncodeSettings(stored).substr(0, c.length));
@@ -229,11 +216,9 @@ void CheckAllReaders(const TempDir& dir, const std::string& bytes) {
   WriteBytes(dir.File("ptt"),
              Overlay(EncodePalette(before.palette), bytes, {4, 8, 12, 16, 20, 24, 28}));
   for (int reader = 0; reader < 3; ++reader) {
-    EXPECT_TRUE(ReadAs(dir.File(kSettingsFileName), reader) ==
-                ReadAs(dir.File(reader == 2 ? "ptt" : "frc"), reader))
-        << reader;
+    const std::string same = dir.File(reader == 2 ? "ptt" : "frc");
+    EXPECT_TRUE(ReadAs(dir.File(kSettingsFileName), reader) == ReadAs(same, reader)) << reader;
   }
-
   // A left edge without its top is no position.
   const SettingsAtStart actual = ReadSettings(dir.path);
   WriteBytes(dir.File(kSettingsFileName),

@@ -12,6 +12,8 @@ namespace zirvanta {
 namespace {
 
 using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
 using Args = std::vector<std::string>;
 
 // The file the plain pass gives for a picture of the state in its own palette.
@@ -23,16 +25,8 @@ std::string PlainPicture(const PictureGeometry& geometry, const FractalState& st
   return testing::BmpFile(bitmap);
 }
 
-// The exit status, with what went to standard error.
-int Render(const Args& args, std::string& err) {
-  std::ostringstream out, errors;
-  const int status = RunRenderCommand(args, out, errors);
-  err = errors.str();
-  return status;
-}
-
 TEST(RenderCli, EveryCommandWritesThePlainPassOnThePlainAndTheFastPath) {
-  testing::TempDir dir;
+  TempDir dir;
   const std::string f = dir.File("f.frc");
   const FractalState state{1, -0.8, 0.156, 0.1f, -0.05f, 2.0f, {}};
   FractalState ocean = state;
@@ -43,19 +37,14 @@ TEST(RenderCli, EveryCommandWritesThePlainPassOnThePlainAndTheFastPath) {
   ASSERT_TRUE(WritePaletteFile(dir.File("ocean.ptt"), ocean.palette).ok());
   // Unknown palette types are reported, and the palette in force is used.
   ASSERT_TRUE(WriteFractalFile(dir.File("odd.frc"), {.palette = {9, 1, 2, 3, 4, 5, 6}}).ok());
-  testing::WriteBytes(dir.File("odd.ptt"), EncodePalette({0, 1, 2, 3, 4, 5, 6}));
+  WriteBytes(dir.File("odd.ptt"), EncodePalette({0, 1, 2, 3, 4, 5, 6}));
   const PictureGeometry general = GeneralGeometry(GeneralViewStep());
 
-  const struct {
-    Args args;
-    std::string expected, message;
-  } cases[] = {
-      {{"live", f},
-       PlainPicture(LiveGeometry(0.1f, -0.05f, PixelStepForWidth(2.0f)), state), ""},
+  const struct { Args args; std::string expected, message; } cases[] = {
+      {{"live", f}, PlainPicture(LiveGeometry(0.1f, -0.05f, PixelStepForWidth(2.0f)), state), ""},
       {{"--palette", dir.File("ocean.ptt"), "picture", f, "301", "77"},
        PlainPicture(ScreenGeometry(0.1f, -0.05f, 2.0f, 301, 77), ocean), ""},
-      {{"export", f, "97", "45", "1024", "--progress"},
-       testing::ExpectedExport(exported), "100%"},
+      {{"export", f, "97", "45", "1024", "--progress"}, testing::ExpectedExport(exported), "100%"},
       {{"general", dir.File("odd.frc")}, PlainPicture(general, {}), kUnknownPaletteTypeMessage},
       {{"general", "--palette", dir.File("odd.ptt"), f}, PlainPicture(general, state),
        kUnknownPaletteTypeMessage}};
@@ -65,22 +54,20 @@ TEST(RenderCli, EveryCommandWritesThePlainPassOnThePlainAndTheFastPath) {
       Args args = c.args;
       if (plain) args.insert(args.end(), {"--plain", dir.File("plain.bmp")});
       if (!plain) args.insert(args.end(), {"--threads", "3", "--time", dir.File("fast.bmp")});
-      std::string err;
-      ASSERT_EQ(Render(args, err), 0) << err;
+      std::ostringstream out, err;
+      ASSERT_EQ(RunRenderCommand(args, out, err), 0) << err.str();
       EXPECT_TRUE(ReadBytes(args.back()) == c.expected);
-      EXPECT_NE(err.find(c.message), std::string::npos) << err;
-      EXPECT_EQ(err.find(" ms") != std::string::npos, !plain) << err;
+      EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
+      EXPECT_EQ(err.str().find(" ms") != std::string::npos, !plain) << err.str();
     }
   }
 }
 
 TEST(RenderCli, BadFilesNumbersAndSizesExitWith2AndWriteNothing) {
-  testing::TempDir dir;
+  TempDir dir;
   const std::string f = dir.File("f.frc"), out = dir.File("out.bmp");
   ASSERT_TRUE(WriteFractalFile(f, FractalState{}).ok());
-  std::string type2 = EncodeFractal(FractalState{});
-  type2[0] = 2;
-  testing::WriteBytes(dir.File("type2.frc"), type2);
+  ASSERT_TRUE(WriteFractalFile(dir.File("type2.frc"), {.fractalType = 2, .palette = {}}).ok());
   std::vector<std::pair<Args, std::string>> cases = {
       {{"live", dir.File("missing.frc"), out}, kReadOpenFailedMessage},
       {{"live", dir.File("type2.frc"), out}, kUnknownFractalTypeMessage},
@@ -99,9 +86,9 @@ TEST(RenderCli, BadFilesNumbersAndSizesExitWith2AndWriteNothing) {
     cases.push_back({{"export", f, "10", "10", depth, out}, "the depth must be"});
   }
   for (const auto& [args, message] : cases) {
-    std::string err;
-    EXPECT_EQ(Render(args, err), 2) << ::testing::PrintToString(args);
-    EXPECT_NE(err.find(message), std::string::npos) << err;
+    std::ostringstream out, err;
+    EXPECT_EQ(RunRenderCommand(args, out, err), 2) << ::testing::PrintToString(args);
+    EXPECT_NE(err.str().find(message), std::string::npos) << err.str();
   }
   EXPECT_EQ(dir.Entries(), (Args{"f.frc", "type2.frc"}));
 }
