@@ -84,12 +84,11 @@ TEST(ExportJob, WritesThePlainLoopsPixelsOrStopsOnlyAtAProgressPoint) {
   const std::string path = dir.File("pic.bmp");
   // W = 1 and 2 put the centre column at 0 and 1; 37 x 3 bytes pad to 112. Below 21 rows no stop
   // is seen; at 21 rows it is seen after the last row, before the writing.
-  for (const Case& c : {Case{1, 20, kNoStop, {}, -1, true}, Case{2, 21, kNoStop, {20}, 20, true},
-                        Case{37, 62, kNoStop, {20, 41}, 41, true},
-                        Case{5, 63, kNoStop, {20, 41, 62}, 62, true},
-                        Case{6, 20, kStopBeforeStart, {}, -1, true},
-                        Case{6, 21, kStopBeforeStart, {}, 20, false},
-                        Case{6, 63, kStopAtFirstPoint, {20}, 41, false}}) {
+  const Case cases[] = {{1, 20, kNoStop, {}, -1, true}, {2, 21, kNoStop, {20}, 20, true},
+      {37, 62, kNoStop, {20, 41}, 41, true}, {5, 63, kNoStop, {20, 41, 62}, 62, true},
+      {6, 20, kStopBeforeStart, {}, -1, true}, {6, 21, kStopBeforeStart, {}, 20, false},
+      {6, 63, kStopAtFirstPoint, {20}, 41, false}};
+  for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height << " stop " << c.stop);
     testing::WriteBytes(path, "an older picture");
     const ExportParams params = MakeParams(path, c.width, c.height);

@@ -131,11 +131,10 @@ TEST(FileRecords, LittleEndianLayoutsThatReadBackBitForBit) {
 TEST(FileReaders, TakeWhatTheTypesAndTheOptionAllowAndNothingFromPathsThatCannotBeRead) {
   struct Case { int reader; int32_t fractalType, paletteType; std::string flags; };
   TempDir dir;
-  for (const Case& c : {Case{1, 1, 5, "ofcp"}, Case{1, 2, 5, "o---"},
-                        Case{1, 0x01000000, 5, "o---"},  // 1 stored big-endian
-                        Case{0, 2, 5, "o---"}, Case{1, 1, 0, "ofc-"}, Case{1, 1, 9, "ofc-"},
-                        Case{0, 1, 3, "of--"}, Case{2, 0, 4, "o-cp"}, Case{2, 0, 9, "o-c-"},
-                        Case{2, 0, 0, "o-c-"}}) {
+  const Case cases[] = {{1, 1, 5, "ofcp"}, {1, 2, 5, "o---"}, {1, 0x01000000, 5, "o---"},  // 1 BE
+      {0, 2, 5, "o---"}, {1, 1, 0, "ofc-"}, {1, 1, 9, "ofc-"}, {0, 1, 3, "of--"}, {2, 0, 4, "o-cp"},
+      {2, 0, 9, "o-c-"}, {2, 0, 0, "o-c-"}};
+  for (const Case& c : cases) {
     // c beyond the sliders is taken as it stands.
     const FractalState file{c.fractalType, 2.5, 0.0019, 0.75f, -0.5f, 0.125f,
                             {c.paletteType, 70, 3, 99, 11, 0, 37}};
@@ -164,9 +163,9 @@ TEST(ReadSettings, StartupCopyIsTakenBeforeTheCorrectionsAndDecidesTheRewrite) {
   struct Case { size_t length; int32_t type, order, liveType, liveOrder; bool rewritten; };
   TempDir dir;
   const std::string path = dir.File(kSettingsFileName);
-  for (const Case& c : {Case{48, 12, -5, 1, 0, true}, Case{48, 9, 1, 1, 1, true},
-                        Case{48, 8, 7, 8, 0, true}, Case{48, 8, 1, 8, 1, false},
-                        Case{43, 8, 1, 1, 0, false}}) {  // type cut, order missing: defaults
+  const Case cases[] = {{48, 12, -5, 1, 0, true}, {48, 9, 1, 1, 1, true}, {48, 8, 7, 8, 0, true},
+      {48, 8, 1, 8, 1, false}, {43, 8, 1, 1, 0, false}};  // 43 bytes: type cut, no order: defaults
+  for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.length << " " << c.type << " " << c.order);
     Settings stored = kSample;
     stored.palette.type = c.type, stored.slideOrder = c.order;
