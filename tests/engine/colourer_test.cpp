@@ -10,6 +10,12 @@
 namespace zirvanta {
 namespace {
 
+Palette Build(const PaletteParams& params) {
+  Palette palette;
+  BuildPalette(params, palette);
+  return palette;
+}
+
 TEST(EscapeCount, StartPointRadiusTwoNaNAndTheLastStepOfEachLimit) {
   const double nan = std::nan("");
   const struct {
@@ -22,8 +28,9 @@ TEST(EscapeCount, StartPointRadiusTwoNaNAndTheLastStepOfEachLimit) {
       {nan, 0, 0, 0, 0}, {0, 0, nan, 0, 0},      // a NaN orbit never escapes
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(LiveEscapeCount(float(c.x), float(c.y), c.cr, c.ci), c.count) << c.x << " " << c.cr;
-    EXPECT_EQ(ExportEscapeCount(c.x, c.y, c.cr, c.ci, 254), c.count) << c.x << " " << c.cr;
+    EXPECT_EQ(std::pair(LiveEscapeCount(float(c.x), float(c.y), c.cr, c.ci),
+                        ExportEscapeCount(c.x, c.y, c.cr, c.ci, 254)), std::pair(c.count, c.count))
+        << c.x << " " << c.cr;
   }
   // Escapes on the last step are counted; the limit is tested first, so with one step less
   // the point counts as inside.
@@ -34,13 +41,11 @@ TEST(EscapeCount, StartPointRadiusTwoNaNAndTheLastStepOfEachLimit) {
 
 TEST(RenderPicturePlain, TheStartUpPictureInBothLayouts) {
   FractalState state;
-  Palette palette;
-  BuildPalette(state.palette, palette);
+  const Palette palette = Build(state.palette);
   const PictureGeometry g = LiveGeometry(0.0f, 0.0f, DefaultPixelStep());
   Bitmap wide(530, 409, PixelFormat::Bgrx32), packed(530, 409, PixelFormat::Bgr24);
   std::memset(wide.Data(), 0xAB, wide.SizeInBytes());
-  RenderPicturePlain(g, state, palette, wide);
-  RenderPicturePlain(g, state, palette, packed);
+  for (Bitmap* b : {&wide, &packed}) RenderPicturePlain(g, state, palette, *b);
   // The corner escapes on the first step (entry 1, blue first), the centre never does; the
   // fourth byte is not written. (The fast renderer's tests compare every pixel with this pass.)
   EXPECT_EQ(std::vector<uint8_t>(wide.Row(0), wide.Row(0) + 4),
@@ -61,12 +66,6 @@ TEST(ExportGeometry, CentreOnPixelHalfTheSizeRoundedDown) {
   EXPECT_EQ(Bitmap::StrideFor(5, PixelFormat::Bgr24), 16u);  // rows padded to whole words
 }
 
-Palette Build(const PaletteParams& params) {
-  Palette palette;
-  BuildPalette(params, palette);
-  return palette;
-}
-
 TEST(BuildPalette, LinearAndSineEntriesAndValuesNoSliderCanMake) {
   const Palette linear = Build(PaletteParams{});
   const Palette sine = Build(PaletteParams{2, 36, 16, 12, 26, 18, 8});
@@ -83,10 +82,8 @@ TEST(BuildPalette, LinearAndSineEntriesAndValuesNoSliderCanMake) {
   for (int type = 0; type <= 9; ++type) {
     const Palette palette = Build(PaletteParams{type, 36, 16, 12, 26, 18, 8});
     auto law = [&](int c) -> const Palette& { return laws[type][c] == 'S' ? sine : linear; };
-    for (int n = 1; n < kPaletteSize; n += 97) {
-      ASSERT_EQ(palette[n], (PaletteEntry{law(2)[n].blue, law(1)[n].green, law(0)[n].red}))
-          << type;
-    }
+    for (int n = 1; n < kPaletteSize; n += 97)
+      ASSERT_EQ(palette[n], (PaletteEntry{law(2)[n].blue, law(1)[n].green, law(0)[n].red})) << type;
   }
   // Levels and periods from a damaged file: linear channels wrap, and a sine start level outside
   // 0..254 acts as the nearest end of the wave.

@@ -27,7 +27,7 @@ struct Owner {
   Owner() { BuildPalette(state.palette, palette); }
   LiveRenderSource Source() { return {state, palette, view}; }
 
-  // Each surface shows the plain pass on opaque pixels, the general view with its marker.
+  // Both surfaces show the plain pass on opaque pixels, the general view with its marker.
   bool ShowsTheState() const {
     for (bool isLive : {true, false}) {
       const PictureGeometry g = isLive ? LiveGeometry(state.centreX, state.centreY, view.pixelStep)
@@ -48,10 +48,9 @@ struct Owner {
   }
 };
 
-// Held at the door while closed, so that a check made just after a wake cannot be overtaken by
-// a pass that ran to its end in the meantime. Gives the plain pass, or when stamping marks the
-// picture with the c it was made from after reading what a real pass reads, so that a race
-// between the two sides shows under the thread sanitizer.
+// Held at the door while closed, so that a check made just after a wake is not overtaken by a
+// pass. Gives the plain pass, or stamps each row with the c it was made from, reading what a real
+// pass reads so that a race between the two sides shows under the thread sanitizer.
 class GatedRenderer final : public Renderer {
  public:
   explicit GatedRenderer(bool stamping) : stamping_(stamping) {}
@@ -60,10 +59,11 @@ class GatedRenderer final : public Renderer {
     ++pictures;
     while (closed.load()) std::this_thread::yield();
     if (!stamping_) return RenderPicturePlain(g, state, palette, bitmap);
-    for (int j = 0; j < g.height; ++j) {  // reading the state all the time the picture takes
-      bitmap.Row(j)[0] = static_cast<uint8_t>(static_cast<int64_t>(state.cx));
-      bitmap.Row(j)[1] = palette[static_cast<int>(state.cy) % kPaletteSize].green;
-      bitmap.Row(j)[2] = g.x0 + state.centreY > 0.0f;
+    for (int j = 0; j < g.height; ++j) {
+      uint8_t* row = bitmap.Row(j);
+      row[0] = uint8_t(int64_t(state.cx));
+      row[1] = palette[int(state.cy) % kPaletteSize].green;
+      row[2] = g.x0 + state.centreY > 0.0f;
     }
   }
   void RenderExportRows(const ExportGeometry&, const ExportInputs&, int64_t, int64_t, double,
@@ -143,19 +143,19 @@ TEST(LiveRenderThread, StressWakesAtRandomMomentsLoseNoPass) {
     } else {
       ASSERT_TRUE(thread.WaitUntilIdle(kPatience)) << "a wake was lost after " << generation;
     }
-    const auto shown = static_cast<uint8_t>(generation - 1);
-    ASSERT_EQ(Owner::Stamp(owner.live), shown);
-    ASSERT_EQ(Owner::Stamp(owner.general), shown);
-    ASSERT_EQ(thread.PassesCompleted(), static_cast<uint64_t>(generation));
-    owner.state.cx = static_cast<double>(generation);
-    owner.state.cy = static_cast<double>(generation % 97);
-    owner.state.centreY = static_cast<float>(generation % 13);
-    owner.palette[static_cast<int>(generation % 97)].green = static_cast<uint8_t>(generation);
+    const uint8_t shown = uint8_t(generation - 1);
+    ASSERT_EQ(std::pair(Owner::Stamp(owner.live), Owner::Stamp(owner.general)),
+              std::pair(shown, shown));
+    ASSERT_EQ(thread.PassesCompleted(), uint64_t(generation));
+    owner.state.cx = double(generation);
+    owner.state.cy = double(generation % 97);
+    owner.state.centreY = float(generation % 13);
+    owner.palette[int(generation % 97)].green = uint8_t(generation);
     thread.Wake();
     ++generation;
   }
   ASSERT_TRUE(thread.WaitUntilIdle(kPatience));
-  EXPECT_EQ(Owner::Stamp(owner.live), static_cast<uint8_t>(2000));
+  EXPECT_EQ(Owner::Stamp(owner.live), uint8_t(2000));
 }
 
 }  // namespace
