@@ -43,19 +43,15 @@ std::unique_ptr<Renderer> MakeRenderer(Kind kind) {
   return std::make_unique<FastRenderer>(0, std::nullopt, kind != kFastWithoutCycles);
 }
 
-Palette MakePalette(const PaletteParams& params) {
-  Palette palette;
-  BuildPalette(params, palette);
-  return palette;
-}
-
 void ReportRate(benchmark::State& state, int64_t laneIterations) {
   state.counters["lane_iter_per_s"] =
       benchmark::Counter(double(laneIterations), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void BenchPicture(benchmark::State& state, const PictureScene* scene, Kind kind) {
-  const Palette palettes[2] = {MakePalette({}), MakePalette({3, 50, 20, 80, 11, 5, 30})};
+  Palette palettes[2];
+  BuildPalette({}, palettes[0]);
+  BuildPalette({3, 50, 20, 80, 11, 5, 30}, palettes[1]);
   FractalState fractal;
   std::tie(fractal.cx, fractal.cy) = std::pair(scene->cr, scene->ci);
   const PictureGeometry& g = scene->geometry;
@@ -77,7 +73,8 @@ void BenchPicture(benchmark::State& state, const PictureScene* scene, Kind kind)
 }
 
 void BenchExport(benchmark::State& state, const ExportScene* scene, Kind kind) {
-  const Palette palette = MakePalette({});
+  Palette palette;
+  BuildPalette({}, palette);
   const ExportInputs inputs{scene->cr, scene->ci, kMaxExportIterationLimit, &palette};
   const ExportGeometry& g = scene->geometry;
   const std::unique_ptr<Renderer> renderer = MakeRenderer(kind);

@@ -95,11 +95,10 @@ TEST(ViewSteering, WidthsZoomsPansAndDragsStayWithinSinglePrecision) {
   for (float width : {5.0f, kLargest, tiny * 600}) EXPECT_TRUE(UsableViewWidth(width)) << width;
   for (float width : {tiny, 0.0f, -1.0f, kInf, std::nanf("")}) EXPECT_FALSE(UsableViewWidth(width));
   // Zooms stop at the ends.
-  FractalState in, out;
-  ViewValues inView, outView;
+  FractalState in, out, state, drag;
+  ViewValues inView, outView, view, dragView;
   for (int i = 0; i < 1000; ++i) ZoomOnLivePixel(in, inView, 300, 100, ZoomStep::In);
-  EXPECT_TRUE(UsableViewWidth(in.viewWidth));
-  EXPECT_FALSE(UsableViewWidth(static_cast<float>(in.viewWidth * 0.7L)));
+  EXPECT_TRUE(UsableViewWidth(in.viewWidth) && !UsableViewWidth(float(in.viewWidth * 0.7L)));
   EXPECT_EQ(inView.pixelStep, PixelStepForWidth(in.viewWidth));
   for (int i = 0; i < 1000; ++i) ZoomAboutCentre(out, outView, ZoomStep::Out);
   EXPECT_TRUE(out.viewWidth > kLargest / 1.3f && out.viewWidth < kInf) << out.viewWidth;
@@ -108,17 +107,13 @@ TEST(ViewSteering, WidthsZoomsPansAndDragsStayWithinSinglePrecision) {
   for (int i = 0; i < 10; ++i) ZoomOnLivePixel(out, outView, 529, 0, ZoomStep::Keep);
   EXPECT_TRUE(std::isfinite(out.centreX) && std::isfinite(out.centreY));
   // A pan that would overflow is refused for that part.
-  FractalState state;
-  ViewValues view;
   SetViewWidth(state, view, kLargest);
   state.centreX = kLargest * 0.9f;
   PanLiveView(state, view, 1000, 0, 0, 10);
   EXPECT_EQ(std::pair(state.centreX, state.centreY),
-            std::pair(kLargest * 0.9f, static_cast<float>(10.0L * view.pixelStep)));
+            std::pair(kLargest * 0.9f, float(10.0L * view.pixelStep)));
   // A drag zoom of 530 pixels or more to the left would make the width zero or negative.
   for (int jump : {530, 531, std::numeric_limits<int>::max() / 2}) {
-    FractalState drag;
-    ViewValues dragView;
     DragZoomLiveView(drag, dragView, jump, 0, 0, 0);
     EXPECT_EQ(std::pair(drag.viewWidth, dragView.pixelStep), std::pair(5.0f, DefaultPixelStep()));
   }
