@@ -18,10 +18,7 @@ Palette Build(const PaletteParams& params) {
 
 TEST(EscapeCount, StartPointRadiusTwoNaNAndTheLastStepOfEachLimit) {
   const double nan = std::nan("");
-  const struct {
-    double x, y, cr, ci;
-    int count;
-  } cases[] = {
+  const struct { double x, y, cr, ci; int count; } cases[] = {
       {0, 0, 0, 0, 0},   {1, 0, 0, 0, 0},        // fixed points
       {3, 0, 0, 0, 1},   {1e30, 1e30, 0, 0, 1},  // the start point itself is never tested
       {0, 0, -2, 0, 1},                          // |z| = 2 counts as escaped
@@ -65,15 +62,11 @@ TEST(ExportGeometry, CentreOnPixelHalfTheSizeRoundedDown) {
 }
 
 TEST(BuildPalette, LinearAndSineEntriesAndValuesNoSliderCanMake) {
-  const Palette linear = Build(PaletteParams{});
-  const Palette sine = Build(PaletteParams{2, 36, 16, 12, 26, 18, 8});
-  const struct {
-    const Palette& palette;
-    int n;
-    PaletteEntry entry;  // blue, green, red
-  } pinned[] = {{linear, 0, {12, 16, 36}},  {linear, 1, {20, 34, 62}},  {linear, 10, {92, 196, 40}},
-                {linear, 255, {4, 254, 10}}, {sine, 0, {12, 16, 36}},    {sine, 1, {17, 32, 68}},
-                {sine, 2, {24, 53, 106}},    {sine, 10, {107, 242, 213}}};
+  const Palette linear = Build({}), sine = Build({2, 36, 16, 12, 26, 18, 8});  // blue, green, red
+  const struct { const Palette& palette; int n; PaletteEntry entry; } pinned[] = {
+      {linear, 0, {12, 16, 36}}, {linear, 1, {20, 34, 62}}, {linear, 10, {92, 196, 40}},
+      {linear, 255, {4, 254, 10}}, {sine, 0, {12, 16, 36}}, {sine, 1, {17, 32, 68}},
+      {sine, 2, {24, 53, 106}}, {sine, 10, {107, 242, 213}}};
   for (const auto& p : pinned) EXPECT_EQ(p.palette[p.n], p.entry) << p.n;
   // Every type takes the linear or the sine law per channel; types no control makes are LLL.
   const char* laws[] = {"LLL", "LLL", "SSS", "LSS", "SLL", "SLS", "LSL", "SSL", "LLS", "LLL"};

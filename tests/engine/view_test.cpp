@@ -36,11 +36,7 @@ TEST(ViewMapping, StepsCornersAndMousePositionsOfEveryPicture) {
 
 TEST(NumberText, CoordinatesAndFactorsAsTheWindowShowsThem) {
   using Limits = std::numeric_limits<long double>;
-  const struct {
-    long double value;
-    const char* separator;
-    const char* text;
-  } coordinates[] = {
+  const struct { long double value; const char *separator, *text; } coordinates[] = {
       {-0.0L, ".", "0"}, {123.4L, ".", "123"}, {0.0001L, ".", "0.0001"},
       {-0.000123L, ".", "-0.00012"},  // five decimals win over three significant digits
       {-0.0000049L, ".", "0"},        // a value that rounds to zero has no sign
