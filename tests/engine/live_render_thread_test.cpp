@@ -135,11 +135,8 @@ TEST(LiveRenderThread, StressWakesAtRandomMomentsLoseNoPass) {
     const int pause = std::uniform_int_distribution<int>(0, 9)(random);
     if (pause < 3) std::this_thread::yield();
     if (pause == 3 || pause == 4) std::this_thread::sleep_for(pause * 20us);
-    if (pause > 6) {
-      if (!thread.Idle()) continue;  // the window's way: try again later
-    } else {
-      ASSERT_TRUE(thread.WaitUntilIdle(kPatience)) << "a wake was lost after " << generation;
-    }
+    if (pause > 6 && !thread.Idle()) continue;  // the window's way: try again later
+    if (pause <= 6) ASSERT_TRUE(thread.WaitUntilIdle(kPatience)) << "lost after " << generation;
     const uint8_t shown = uint8_t(generation - 1);
     ASSERT_EQ(owner.Stamps(), std::pair(shown, shown));
     ASSERT_EQ(thread.PassesCompleted(), uint64_t(generation));
