@@ -21,10 +21,7 @@ namespace zirvanta {
 namespace {
 
 template <typename Geometry>
-struct Scene {
-  double cr, ci;
-  Geometry geometry;
-};
+struct Scene { double cr, ci; Geometry geometry; };
 using PictureScene = Scene<PictureGeometry>;
 using ExportScene = Scene<ExportGeometry>;
 
@@ -100,10 +97,8 @@ void BenchExport(benchmark::State& state, const ExportScene* scene, Kind kind) {
 // Plain, fast and recoloured pictures; plain (one run, it is slow), fast and no-cycle exports.
 void Register() {
   auto add = [](const char* name, auto bench, const auto* scene, Kind kind) {
-    auto* b = benchmark::RegisterBenchmark((std::string(name) + kKindNames[kind]).c_str(), bench,
-                                           scene, kind);
-    b->Unit(benchmark::kMillisecond)->UseRealTime();
-    return b;
+    return benchmark::RegisterBenchmark((std::string(name) + kKindNames[kind]).c_str(), bench,
+                                        scene, kind)->Unit(benchmark::kMillisecond)->UseRealTime();
   };
   for (auto [name, scene] :
        {std::pair{"S1_live_start_up", &kS1}, {"S2_live", &kS2}, {"S3_full_screen", &kS3}})
