@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/colourer.h"
@@ -19,21 +20,16 @@
 namespace zirvanta {
 namespace {
 
-struct PictureScene {
-  double cr, ci;
-  PictureGeometry geometry;
-};
+template <typename Geometry>
+struct Scene { double cr, ci; Geometry geometry; };
+using PictureScene = Scene<PictureGeometry>;
+using ExportScene = Scene<ExportGeometry>;
 
-struct ExportScene {
-  double cr, ci;
-  ExportGeometry geometry;
-};
-
-const PictureScene kS1{0.402, 0.339, LiveGeometry(0.0f, 0.0f, DefaultPixelStep())};
-const PictureScene kS2{-0.8, 0.156, LiveGeometry(0.0f, 0.0f, DefaultPixelStep())};
-const PictureScene kS3{-0.8, 0.156, ScreenGeometry(0.0f, 0.0f, 5.0f, 1920, 1080)};
-const ExportScene kS4{0.402, 0.339, MakeExportGeometry(0.0f, 0.0f, 5.0f, 1920, 1440)};
-const ExportScene kS5{-0.7269, 0.1889, MakeExportGeometry(0.11f, 0.2f, 0.3f, 1920, 1440)};
+const PictureScene kS1{0.402, 0.339, LiveGeometry(0.0f, 0.0f, DefaultPixelStep())},
+    kS2{-0.8, 0.156, LiveGeometry(0.0f, 0.0f, DefaultPixelStep())},
+    kS3{-0.8, 0.156, ScreenGeometry(0.0f, 0.0f, 5.0f, 1920, 1080)};
+const ExportScene kS4{0.402, 0.339, MakeExportGeometry(0.0f, 0.0f, 5.0f, 1920, 1440)},
+    kS5{-0.7269, 0.1889, MakeExportGeometry(0.11f, 0.2f, 0.3f, 1920, 1440)};
 
 // FastRecolour alternates two palettes, so the stored counts answer every pass.
 enum Kind { kPlain, kFast, kFastRecolour, kFastWithoutCycles };
@@ -44,22 +40,17 @@ std::unique_ptr<Renderer> MakeRenderer(Kind kind) {
   return std::make_unique<FastRenderer>(0, std::nullopt, kind != kFastWithoutCycles);
 }
 
-Palette MakePalette(const PaletteParams& params) {
-  Palette palette;
-  BuildPalette(params, palette);
-  return palette;
-}
-
 void ReportRate(benchmark::State& state, int64_t laneIterations) {
-  state.counters["lane_iter_per_s"] = benchmark::Counter(
-      static_cast<double>(laneIterations), benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["lane_iter_per_s"] =
+      benchmark::Counter(double(laneIterations), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void BenchPicture(benchmark::State& state, const PictureScene* scene, Kind kind) {
-  const Palette palettes[2] = {MakePalette({}), MakePalette({3, 50, 20, 80, 11, 5, 30})};
+  Palette palettes[2];
+  BuildPalette({}, palettes[0]);
+  BuildPalette({3, 50, 20, 80, 11, 5, 30}, palettes[1]);
   FractalState fractal;
-  fractal.cx = scene->cr;
-  fractal.cy = scene->ci;
+  std::tie(fractal.cx, fractal.cy) = std::pair(scene->cr, scene->ci);
   const PictureGeometry& g = scene->geometry;
   const std::unique_ptr<Renderer> renderer = MakeRenderer(kind);
   Bitmap bitmap(g.width, g.height, PixelFormat::Bgrx32);
@@ -71,7 +62,7 @@ void BenchPicture(benchmark::State& state, const PictureScene* scene, Kind kind)
     benchmark::DoNotOptimize(bitmap.Data());
   }
   if (kind == kFastRecolour) return;
-  std::vector<uint16_t> counts(static_cast<size_t>(g.width) * static_cast<size_t>(g.height));
+  std::vector<uint16_t> counts(size_t(g.width) * size_t(g.height));
   RenderCountsPlain(g, fractal, counts.data());
   int64_t steps = 0;
   for (uint16_t count : counts) steps += count != 0 ? count : kLiveIterationLimit;
@@ -79,7 +70,8 @@ void BenchPicture(benchmark::State& state, const PictureScene* scene, Kind kind)
 }
 
 void BenchExport(benchmark::State& state, const ExportScene* scene, Kind kind) {
-  const Palette palette = MakePalette({});
+  Palette palette;
+  BuildPalette({}, palette);
   const ExportInputs inputs{scene->cr, scene->ci, kMaxExportIterationLimit, &palette};
   const ExportGeometry& g = scene->geometry;
   const std::unique_ptr<Renderer> renderer = MakeRenderer(kind);
@@ -94,33 +86,26 @@ void BenchExport(benchmark::State& state, const ExportScene* scene, Kind kind) {
     benchmark::DoNotOptimize(bitmap.Data());
   }
   int64_t steps = 0;
-  for (double y : ExportRowCoordinates(g)) {
+  for (double y : ExportRowCoordinates(g))
     for (double x : ExportColumnCoordinates(g)) {
       const int count = ExportEscapeCount(x, y, scene->cr, scene->ci, kMaxExportIterationLimit);
       steps += count != 0 ? count : kMaxExportIterationLimit;
     }
-  }
   ReportRate(state, steps);
 }
 
+// Plain, fast and recoloured pictures; plain (one run, it is slow), fast and no-cycle exports.
 void Register() {
+  auto add = [](const char* name, auto bench, const auto* scene, Kind kind) {
+    return benchmark::RegisterBenchmark((std::string(name) + kKindNames[kind]).c_str(), bench,
+                                        scene, kind)->Unit(benchmark::kMillisecond)->UseRealTime();
+  };
   for (auto [name, scene] :
-       {std::pair{"S1_live_start_up", &kS1}, {"S2_live", &kS2}, {"S3_full_screen", &kS3}}) {
-    for (Kind kind : {kPlain, kFast, kFastRecolour}) {
-      benchmark::RegisterBenchmark((std::string(name) + kKindNames[kind]).c_str(), &BenchPicture,
-                                   scene, kind)
-          ->Unit(benchmark::kMillisecond)
-          ->UseRealTime();
-    }
-  }
-  for (auto [name, scene] : {std::pair{"S4_export_start_up", &kS4}, {"S5_export_zoom", &kS5}}) {
-    for (Kind kind : {kPlain, kFast, kFastWithoutCycles}) {
-      auto* bench = benchmark::RegisterBenchmark(
-          (std::string(name) + kKindNames[kind]).c_str(), &BenchExport, scene, kind);
-      bench->Unit(benchmark::kMillisecond)->UseRealTime();
-      if (kind == kPlain) bench->Iterations(1);
-    }
-  }
+       {std::pair{"S1_live_start_up", &kS1}, {"S2_live", &kS2}, {"S3_full_screen", &kS3}})
+    for (Kind kind : {kPlain, kFast, kFastRecolour}) add(name, &BenchPicture, scene, kind);
+  for (auto [name, scene] : {std::pair{"S4_export_start_up", &kS4}, {"S5_export_zoom", &kS5}})
+    for (Kind kind : {kPlain, kFast, kFastWithoutCycles})
+      if (auto* b = add(name, &BenchExport, scene, kind); kind == kPlain) b->Iterations(1);
 }
 
 }  // namespace

@@ -19,8 +19,7 @@
 #include "engine/fast/worker_pool.h"
 #include "engine/render.h"
 
-// Counts the allocations made while counting is switched on, on any thread. (GCC takes the
-// malloc and free below for a mismatch with the library's operator new.)
+// Counts allocations on any thread while switched on. (GCC takes malloc and free for a mismatch.)
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 namespace {
 std::atomic<bool> countAllocations{false};
@@ -104,8 +103,8 @@ struct Random {
   T Or(T usual, std::initializer_list<T> rare, int oneIn) {
     return Int(1, oneIn) > 1 ? usual : rare.begin()[Int(0, int(rare.size()) - 1)];
   }
-  // Mostly c near the edge of the main cardioid or of the disc of period 2, where orbits are
-  // long or settle on cycles and every rounding shows; now and then anything at all.
+  // Mostly c near the edge of the main cardioid or of the period-2 disc, where orbits are long
+  // or settle on cycles and every rounding shows; now and then anything at all.
   std::pair<double, double> C() {
     const double a = Real(0.0, 2 * std::numbers::pi), r = Real(0.95, 1.02);
     switch (Int(0, 3)) {
@@ -119,8 +118,8 @@ struct Random {
   float Centre() { return Or(float(Real(-1.2, 1.2)), {NAN, 1e30f, -3e38f, 1e-40f, -0.0f}, 20); }
   // Down to a millionth of the start-up width, and now and then no usable width at all.
   float Width() { return Or(float(std::pow(10, Real(-6, 0.7))), {0.f, -5.f, 1e30f, INFINITY}, 25); }
-  // Single pixels, rows shorter than a vector, widths one past a multiple of the vector
-  // length, and pictures big enough to be shared out among the threads.
+  // Single pixels, rows shorter than a vector or one past a multiple of it, and pictures big
+  // enough to be shared out among the threads.
   std::pair<int, int> Size() {
     switch (Int(0, 9)) {
       case 0: return {1, 1};
@@ -162,10 +161,7 @@ TEST(FastRenderer, RandomPicturesAndExportsMatchThePlainPassOnEveryTarget) {
 
 TEST(FastRenderer, ExportsOfLongOrbitsAndCyclesMatchThePlainRowsOnEveryTarget) {
   const Renderers renderers = OnEveryTarget();
-  const struct {
-    double cr, ci;
-    std::vector<int> limits;
-  } cases[] = {
+  const struct { double cr, ci; std::vector<int> limits; } cases[] = {
       {0.402, 0.339, {8190, 0, -5}},  // start-up: a 10-cycle reached after ~4600 steps
       {-1.0, 0.0, {8190}},            // 0 -> -1 -> 0: a cycle at once
       {-0.12, 0.75, {8190}},          // a 3-cycle
@@ -175,11 +171,10 @@ TEST(FastRenderer, ExportsOfLongOrbitsAndCyclesMatchThePlainRowsOnEveryTarget) {
       {0.250001, 0.0, {8190, 1, 2, 3, 8, 9, 15, 16, 17, 31, 32, 33, 100, 255, 1000, 3001}},
   };
   const ExportGeometry e = MakeExportGeometry(0.0f, 0.0f, 2.0f, 24, 18);
-  for (const auto& c : cases) {
+  for (const auto& c : cases)
     for (int limit : c.limits)
       ASSERT_EQ(ExportMismatch(renderers, e, {c.cr, c.ci, limit, &kCounts}, {4}), "")
           << c.cr << ", limit " << limit;
-  }
 }
 
 TEST(FastRenderer, WorkersRoundAsTheCallingThreadDoesAndStoredCountsKeepTheirMode) {
@@ -230,20 +225,18 @@ TEST(FastRenderer, PassesAllocateNothingOnceWarmedUp) {
   const PictureGeometry live = LiveGeometry(0.0f, 0.0f, DefaultPixelStep());
   const PictureGeometry general = GeneralGeometry(GeneralViewStep());
   const ExportGeometry e = MakeExportGeometry(0.0f, 0.0f, 5.0f, 640, 480);
-  Bitmap liveBitmap(530, 409, PixelFormat::Bgrx32), generalBitmap(81, 65, PixelFormat::Bgrx32);
-  Bitmap exportBitmap(640, 480, PixelFormat::Bgr24);
+  Bitmap liveBitmap(530, 409, PixelFormat::Bgrx32), generalBitmap(81, 65, PixelFormat::Bgrx32),
+      rows(640, 480, PixelFormat::Bgr24);
   FractalState state;
   for (int n = 0; n < 16; ++n) {
     countAllocations = n >= 8;
     state.cx = 0.402 + n * 1e-6;  // a new c each pass: the counts are computed, not recoloured
     renderer.RenderPicture(live, state, kCounts, liveBitmap);
     renderer.RenderPicture(general, state, kCounts, generalBitmap);
-    renderer.RenderExportRows(e, {state.cx, 0.339, 1022, &kCounts}, 21 * n, 21, 0.5,
-                              exportBitmap);
+    renderer.RenderExportRows(e, {state.cx, 0.339, 1022, &kCounts}, 21 * n, 21, 0.5, rows);
   }
   countAllocations = false;
-  EXPECT_EQ(allocations.load(), 0);
-  EXPECT_EQ(renderer.Stats().picturesComputed, 32u);
+  EXPECT_EQ(std::pair(allocations.load(), renderer.Stats().picturesComputed), std::pair(0, 32ul));
 }
 
 TEST(FastRenderer, RequestsOutsideTheRulesAreRefusedOrBounded) {
@@ -264,9 +257,8 @@ TEST(FastRenderer, RequestsOutsideTheRulesAreRefusedOrBounded) {
 
 TEST(FastRenderer, TheBestTargetByDefaultAndTheWorkersAtTheChosenPriority) {
   const std::vector<fast::SimdTarget> targets = fast::AvailableSimdTargets();
-  EXPECT_EQ(targets.front(), fast::SimdTarget::Portable);
-  EXPECT_EQ(targets.back(), fast::BestSimdTarget());
-  EXPECT_EQ(FastRenderer().Target(), fast::BestSimdTarget());
+  EXPECT_EQ(std::tuple(targets.front(), targets.back(), FastRenderer().Target()),
+            std::tuple(fast::SimdTarget::Portable, fast::BestSimdTarget(), fast::BestSimdTarget()));
   for (int round = 0; round < 50; ++round) fast::WorkerPool idle(round % 4);  // stops unused
   FastRenderer renderer(3);
   const ExportGeometry e = MakeExportGeometry(0.0f, 0.0f, 5.0f, 300, 200);

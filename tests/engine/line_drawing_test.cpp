@@ -11,8 +11,15 @@ namespace {
 
 using Pixels = std::set<std::pair<int, int>>;
 
-// The pixels painted on a black general view, each in the colour, all fourth bytes untouched.
-Pixels Painted(const Bitmap& picture, Colour colour) {
+// Draws the lines in red, or the marker, on a black general view: the pixels painted, each in
+// the pen's colour, all fourth bytes untouched.
+Pixels Drawn(std::initializer_list<LineSegment> lines, int penWidth,
+             const MarkerState* marker = nullptr) {
+  Bitmap picture(kGeneralWidth, kGeneralHeight, PixelFormat::Bgrx32);
+  for (int i = 3; i < int(picture.SizeInBytes()); i += 4) picture.Data()[i] = 0x5A;
+  const Colour colour = marker ? marker->penColour : Colour{255, 0, 0};
+  for (const LineSegment& line : lines) DrawLine(picture, line, penWidth, colour);
+  if (marker) DrawMarker(picture, *marker);
   Pixels painted;
   for (int y = 0; y < kGeneralHeight; ++y) {
     for (int x = 0; x < kGeneralWidth; ++x) {
@@ -24,20 +31,7 @@ Pixels Painted(const Bitmap& picture, Colour colour) {
   }
   return painted;
 }
-
-Pixels Drawn(std::initializer_list<LineSegment> lines, int penWidth) {
-  Bitmap picture(kGeneralWidth, kGeneralHeight, PixelFormat::Bgrx32);
-  for (int i = 3; i < int(picture.SizeInBytes()); i += 4) picture.Data()[i] = 0x5A;
-  for (const LineSegment& line : lines) DrawLine(picture, line, penWidth, Colour{255, 0, 0});
-  return Painted(picture, Colour{255, 0, 0});
-}
-
-Pixels Drawn(const MarkerState& marker) {
-  Bitmap picture(kGeneralWidth, kGeneralHeight, PixelFormat::Bgrx32);
-  for (int i = 3; i < int(picture.SizeInBytes()); i += 4) picture.Data()[i] = 0x5A;
-  DrawMarker(picture, marker);
-  return Painted(picture, marker.penColour);
-}
+Pixels Drawn(const MarkerState& marker) { return Drawn({}, 0, &marker); }
 
 TEST(DrawLine, EndPointIsExcludedInEveryDirection) {
   EXPECT_EQ(Drawn({{2, 3, 6, 3}}, 1), (Pixels{{2, 3}, {3, 3}, {4, 3}, {5, 3}}));
@@ -62,8 +56,7 @@ TEST(DrawLine, ClipsAnyCoordinates) {
 TEST(DrawMarker, RectangleCrossAndTheUnseenReset) {
   EXPECT_EQ(Drawn(ResetMarker()), Pixels{});
   Pixels frame, cross;
-  for (int x = 0; x < kGeneralWidth; ++x) frame.insert({x, 0}), frame.insert({x, 64});
-  for (int y = 0; y < kGeneralHeight; ++y) frame.insert({0, y}), frame.insert({80, y});
+  for (int i = 0; i <= 80; ++i) frame.insert({{i, 0}, {i, 64}, {0, i % 65}, {80, i % 65}});
   EXPECT_EQ(Drawn(UpdateMarker(0.0f, 0.0f, DefaultPixelStep(), GeneralViewStep())), frame);
   // Four strokes of 2 x 2 squares along the diagonals, from two pixels off the centre.
   for (int k = 2; k < 6; ++k)

@@ -16,18 +16,44 @@ namespace {
 using namespace std::chrono_literals;
 constexpr auto kPatience = 120s;  // generous: a pass under a sanitizer on a busy machine
 
-// The window's side of the rule: what the thread reads and the surfaces it draws on.
+// Held at the door while closed, so that a check made just after a wake is not overtaken by a
+// pass. Gives the plain pass, or stamps each row with the c it was made from, reading what a real
+// pass reads so that a race between the two sides shows under the thread sanitizer.
+struct GatedRenderer final : Renderer {
+  explicit GatedRenderer(bool stamping) : stamping(stamping) {}
+  void RenderPicture(const PictureGeometry& g, const FractalState& state, const Palette& palette,
+                     Bitmap& bitmap) override {
+    ++pictures;
+    while (closed.load()) std::this_thread::yield();
+    if (!stamping) return RenderPicturePlain(g, state, palette, bitmap);
+    for (int j = 0; j < g.height; ++j) {
+      uint8_t* row = bitmap.Row(j);
+      row[0] = uint8_t(int64_t(state.cx));
+      row[1] = palette[int(state.cy) % kPaletteSize].green;
+      row[2] = g.x0 + state.centreY > 0.0f;
+    }
+  }
+  void RenderExportRows(const ExportGeometry&, const ExportInputs&, int64_t, int64_t, double,
+                        Bitmap&) override {}
+  const bool stamping;
+  std::atomic<bool> closed{false};
+  std::atomic<int> pictures{0};  // begun, two per pass
+};
+
+// The window's side of the rule: what the thread reads, the surfaces it draws on, the thread.
 struct Owner {
   FractalState state;
   Palette palette;
   ViewValues view;
   DrawingSurface live{kLiveWidth, kLiveHeight, Colour{200, 200, 200}};
   DrawingSurface general{kGeneralWidth, kGeneralHeight, Colour{200, 200, 200}};
+  GatedRenderer renderer;
+  LiveRenderThread thread{renderer, Source(), live, general};
 
-  Owner() { BuildPalette(state.palette, palette); }
+  explicit Owner(bool stamping) : renderer(stamping) { BuildPalette(state.palette, palette); }
   LiveRenderSource Source() { return {state, palette, view}; }
 
-  // Each surface shows the plain pass on opaque pixels, the general view with its marker.
+  // Both surfaces show the plain pass on opaque pixels, the general view with its marker.
   bool ShowsTheState() const {
     for (bool isLive : {true, false}) {
       const PictureGeometry g = isLive ? LiveGeometry(state.centreX, state.centreY, view.pixelStep)
@@ -40,45 +66,18 @@ struct Owner {
     }
     return true;
   }
-  // The first byte of a surface: the stamp of a stamping GatedRenderer.
-  static uint8_t Stamp(const DrawingSurface& surface) {
-    uint8_t stamp = 0;
-    surface.Read([&](const Bitmap& picture) { stamp = picture.Row(0)[0]; });
-    return stamp;
+  // The first bytes of the surfaces: the stamps of a stamping renderer.
+  std::pair<uint8_t, uint8_t> Stamps() const {
+    std::pair<uint8_t, uint8_t> stamps;
+    live.Read([&](const Bitmap& picture) { stamps.first = picture.Row(0)[0]; });
+    general.Read([&](const Bitmap& picture) { stamps.second = picture.Row(0)[0]; });
+    return stamps;
   }
-};
-
-// Held at the door while closed, so that a check made just after a wake cannot be overtaken by
-// a pass that ran to its end in the meantime. Gives the plain pass, or when stamping marks the
-// picture with the c it was made from after reading what a real pass reads, so that a race
-// between the two sides shows under the thread sanitizer.
-class GatedRenderer final : public Renderer {
- public:
-  explicit GatedRenderer(bool stamping) : stamping_(stamping) {}
-  void RenderPicture(const PictureGeometry& g, const FractalState& state, const Palette& palette,
-                     Bitmap& bitmap) override {
-    ++pictures;
-    while (closed.load()) std::this_thread::yield();
-    if (!stamping_) return RenderPicturePlain(g, state, palette, bitmap);
-    for (int j = 0; j < g.height; ++j) {  // reading the state all the time the picture takes
-      bitmap.Row(j)[0] = static_cast<uint8_t>(static_cast<int64_t>(state.cx));
-      bitmap.Row(j)[1] = palette[static_cast<int>(state.cy) % kPaletteSize].green;
-      bitmap.Row(j)[2] = g.x0 + state.centreY > 0.0f;
-    }
-  }
-  void RenderExportRows(const ExportGeometry&, const ExportInputs&, int64_t, int64_t, double,
-                        Bitmap&) override {}
-  std::atomic<bool> closed{false};
-  std::atomic<int> pictures{0};  // begun, two per pass
-
- private:
-  const bool stamping_;
 };
 
 TEST(LiveRenderThread, EachWakeGivesOnePassOfTheCurrentState) {
-  Owner owner;
-  GatedRenderer renderer(false);
-  LiveRenderThread thread(renderer, owner.Source(), owner.live, owner.general);
+  Owner owner(false);
+  LiveRenderThread& thread = owner.thread;
   EXPECT_FALSE(thread.Idle()) << "busy from the start, until the first pass is over";
   ASSERT_TRUE(thread.Start());
   ASSERT_TRUE(thread.WaitUntilIdle(kPatience));
@@ -89,30 +88,29 @@ TEST(LiveRenderThread, EachWakeGivesOnePassOfTheCurrentState) {
   owner.state.centreX = 0.25f;
   SetViewWidth(owner.state, owner.view, 1.5f);
   owner.view.marker = UpdateMarker(0.25f, 0.0f, owner.view.pixelStep, owner.view.generalStep);
-  renderer.closed = true;
+  owner.renderer.closed = true;
   thread.Wake();
   EXPECT_FALSE(thread.Idle()) << "a wake makes the thread busy at once";
   EXPECT_FALSE(thread.WaitUntilIdle(5ms));
-  renderer.closed = false;
+  owner.renderer.closed = false;
   ASSERT_TRUE(thread.WaitUntilIdle(kPatience));
   EXPECT_EQ(thread.PassesCompleted(), 2u);
   EXPECT_TRUE(owner.ShowsTheState());
 }
 
 TEST(LiveRenderThread, StopLetsTheRunningPassEndAndJoins) {
-  Owner owner;
-  GatedRenderer renderer(true);
+  Owner owner(true);
+  GatedRenderer& renderer = owner.renderer;
   renderer.closed = true;
-  LiveRenderThread thread(renderer, owner.Source(), owner.live, owner.general);
-  ASSERT_TRUE(thread.Start());
+  ASSERT_TRUE(owner.thread.Start());
   while (renderer.pictures.load() == 0) std::this_thread::yield();
-  std::thread stopper([&] { thread.Stop(); });
+  std::thread stopper([&] { owner.thread.Stop(); });
   std::this_thread::sleep_for(10ms);
   renderer.closed = false;
   stopper.join();
-  EXPECT_FALSE(thread.Started()) << "joined";
-  thread.Wake();
-  thread.Stop();
+  EXPECT_FALSE(owner.thread.Started()) << "joined";
+  owner.thread.Wake();
+  owner.thread.Stop();
   EXPECT_EQ(renderer.pictures.load(), 2) << "the pass that ran ended, and no other began";
 
   // A thread the platform could not create stays busy and stops all the same.
@@ -129,33 +127,28 @@ TEST(LiveRenderThread, StopLetsTheRunningPassEndAndJoins) {
 // moments or just as the thread becomes idle; each change must show once the thread is idle
 // again, and each wake give one pass. Under the thread sanitizer a race between the sides shows.
 TEST(LiveRenderThread, StressWakesAtRandomMomentsLoseNoPass) {
-  Owner owner;
-  GatedRenderer renderer(true);
-  LiveRenderThread thread(renderer, owner.Source(), owner.live, owner.general);
+  Owner owner(true);
+  LiveRenderThread& thread = owner.thread;
   ASSERT_TRUE(thread.Start());
   std::mt19937 random(20240611);
   for (int64_t generation = 1; generation <= 2000;) {
     const int pause = std::uniform_int_distribution<int>(0, 9)(random);
     if (pause < 3) std::this_thread::yield();
     if (pause == 3 || pause == 4) std::this_thread::sleep_for(pause * 20us);
-    if (pause > 6) {
-      if (!thread.Idle()) continue;  // the window's way: try again later
-    } else {
-      ASSERT_TRUE(thread.WaitUntilIdle(kPatience)) << "a wake was lost after " << generation;
-    }
-    const auto shown = static_cast<uint8_t>(generation - 1);
-    ASSERT_EQ(Owner::Stamp(owner.live), shown);
-    ASSERT_EQ(Owner::Stamp(owner.general), shown);
-    ASSERT_EQ(thread.PassesCompleted(), static_cast<uint64_t>(generation));
-    owner.state.cx = static_cast<double>(generation);
-    owner.state.cy = static_cast<double>(generation % 97);
-    owner.state.centreY = static_cast<float>(generation % 13);
-    owner.palette[static_cast<int>(generation % 97)].green = static_cast<uint8_t>(generation);
+    if (pause > 6 && !thread.Idle()) continue;  // the window's way: try again later
+    if (pause <= 6) ASSERT_TRUE(thread.WaitUntilIdle(kPatience)) << "lost after " << generation;
+    const uint8_t shown = uint8_t(generation - 1);
+    ASSERT_EQ(owner.Stamps(), std::pair(shown, shown));
+    ASSERT_EQ(thread.PassesCompleted(), uint64_t(generation));
+    owner.state.cx = double(generation);
+    owner.state.cy = double(generation % 97);
+    owner.state.centreY = float(generation % 13);
+    owner.palette[int(generation % 97)].green = uint8_t(generation);
     thread.Wake();
     ++generation;
   }
   ASSERT_TRUE(thread.WaitUntilIdle(kPatience));
-  EXPECT_EQ(Owner::Stamp(owner.live), static_cast<uint8_t>(2000));
+  EXPECT_EQ(owner.Stamps().first, uint8_t(2000));
 }
 
 }  // namespace

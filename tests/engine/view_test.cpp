@@ -27,9 +27,7 @@ TEST(ViewMapping, StepsCornersAndMousePositionsOfEveryPicture) {
   EXPECT_EQ(all(ScreenGeometry(1.0f, 2.0f, 1.45f, 145, 105)),
             std::tuple(145, 105, 0.279999942f, 2.51999998f, 0.0100000007f));
   // The status bar over the top left pixels of the start-up views; the centres show the origin.
-  auto texts = [](PlanePoint p) {
-    return CoordinateText(p.x, ".") + " " + CoordinateText(p.y, ".");
-  };
+  auto texts = [](auto p) { return CoordinateText(p.x, ".") + ' ' + CoordinateText(p.y, "."); };
   EXPECT_EQ(texts(GeneralMouseToPlane(0, 0, GeneralViewStep())), "-2.47 1.98");
   EXPECT_EQ(texts(LiveMouseToPlane(0, 0, 0.0f, 0.0f, s)), "-2.5 1.92");
   EXPECT_EQ(texts(LiveMouseToPlane(265, 204, 0.0f, 0.0f, s)), "0 0");
@@ -38,11 +36,7 @@ TEST(ViewMapping, StepsCornersAndMousePositionsOfEveryPicture) {
 
 TEST(NumberText, CoordinatesAndFactorsAsTheWindowShowsThem) {
   using Limits = std::numeric_limits<long double>;
-  const struct {
-    long double value;
-    const char* separator;
-    const char* text;
-  } coordinates[] = {
+  const struct { long double value; const char *separator, *text; } coordinates[] = {
       {-0.0L, ".", "0"}, {123.4L, ".", "123"}, {0.0001L, ".", "0.0001"},
       {-0.000123L, ".", "-0.00012"},  // five decimals win over three significant digits
       {-0.0000049L, ".", "0"},        // a value that rounds to zero has no sign
@@ -55,12 +49,11 @@ TEST(NumberText, CoordinatesAndFactorsAsTheWindowShowsThem) {
   };
   for (const auto& c : coordinates) EXPECT_EQ(CoordinateText(c.value, c.separator), c.text);
   // Factors: the shortest text of at most 15 significant digits.
-  EXPECT_EQ(FactorText(FactorOfPosition(402), "."), "0.402");
-  EXPECT_EQ(FactorText(FactorOfPosition(-1500), ","), "-1,5");
-  EXPECT_EQ(FactorText(FactorOfPosition(2000), "."), "2");
-  EXPECT_EQ(FactorText(0.1 + 0.2, "."), "0.3");
-  EXPECT_EQ(FactorText(-1.5e20, ","), "-1,5E20");
-  EXPECT_EQ(FactorText(123456789012345678.0, "."), "1.23456789012346E17");
+  for (auto [value, separator, text] :
+       {std::tuple{FactorOfPosition(402), ".", "0.402"}, {FactorOfPosition(-1500), ",", "-1,5"},
+        {FactorOfPosition(2000), ".", "2"}, {0.1 + 0.2, ".", "0.3"}, {-1.5e20, ",", "-1,5E20"},
+        {123456789012345678.0, ".", "1.23456789012346E17"}})
+    EXPECT_EQ(FactorText(value, separator), text);
 }
 
 // The drawn rectangle and cross are pinned pixel by pixel in the line drawing tests.
@@ -79,21 +72,16 @@ TEST(Marker, RectangleCrossAndReset) {
   EXPECT_EQ(std::pair(off.crossX, off.crossY), std::pair(44, 35));  // truncated, not rounded
   // Far away or undefined centres and steps give coordinates far from the integer limits.
   const float nan = std::nanf("");
-  for (float centre : {1e30f, -1e30f, kInf, -kInf, nan}) {
-    for (float step : {DefaultPixelStep(), 1e-7f, 1e30f, kInf, nan}) {
-      for (const LineSegment& line : UpdateMarker(centre, centre, step, g).Lines()) {
+  for (float centre : {1e30f, -1e30f, kInf, -kInf, nan})
+    for (float step : {DefaultPixelStep(), 1e-7f, 1e30f, kInf, nan})
+      for (const LineSegment& line : UpdateMarker(centre, centre, step, g).Lines())
         for (int v : {line.x1, line.y1, line.x2, line.y2}) EXPECT_LE(std::abs(v), (1 << 20) + 6);
-      }
-    }
-  }
 }
 
 TEST(TruncClamp, RoundsTowardZeroAndBoundsEverythingElse) {
-  EXPECT_EQ(TruncToInt32(399.99999), 399);
-  EXPECT_EQ(TruncToInt32(-2.7), -2);
-  EXPECT_EQ(TruncToInt32(-kInf), INT32_MIN);
-  EXPECT_EQ(TruncToInt32(std::nan(""), 17), 17);
-  EXPECT_EQ(TruncClamp<int>(2500.5, -2000, 2000, 0), 2000);
+  EXPECT_EQ(std::tuple(TruncToInt32(399.99999), TruncToInt32(-2.7), TruncToInt32(-kInf),
+                       TruncToInt32(std::nan(""), 17), TruncClamp<int>(2500.5, -2000, 2000, 0)),
+            std::tuple(399, -2, INT32_MIN, 17, 2000));
   EXPECT_EQ(TruncToInt64(9.3e18), INT64_MAX);
 }
 
@@ -101,35 +89,27 @@ TEST(ViewSteering, WidthsZoomsPansAndDragsStayWithinSinglePrecision) {
   // A usable width is finite and positive with a normal step.
   const float tiny = std::numeric_limits<float>::min();
   for (float width : {5.0f, kLargest, tiny * 600}) EXPECT_TRUE(UsableViewWidth(width)) << width;
-  for (float width : {tiny, 0.0f, -1.0f, kInf, std::nanf("")}) {
-    EXPECT_FALSE(UsableViewWidth(width)) << width;
-  }
+  for (float width : {tiny, 0.0f, -1.0f, kInf, std::nanf("")}) EXPECT_FALSE(UsableViewWidth(width));
   // Zooms stop at the ends.
-  FractalState in, out;
-  ViewValues inView, outView;
+  FractalState in, out, state, drag;
+  ViewValues inView, outView, view, dragView;
   for (int i = 0; i < 1000; ++i) ZoomOnLivePixel(in, inView, 300, 100, ZoomStep::In);
-  EXPECT_TRUE(UsableViewWidth(in.viewWidth));
-  EXPECT_FALSE(UsableViewWidth(static_cast<float>(in.viewWidth * 0.7L)));
+  EXPECT_TRUE(UsableViewWidth(in.viewWidth) && !UsableViewWidth(float(in.viewWidth * 0.7L)));
   EXPECT_EQ(inView.pixelStep, PixelStepForWidth(in.viewWidth));
   for (int i = 0; i < 1000; ++i) ZoomAboutCentre(out, outView, ZoomStep::Out);
-  EXPECT_GT(out.viewWidth, kLargest / 1.3f);
-  EXPECT_LT(out.viewWidth, kInf);
+  EXPECT_TRUE(out.viewWidth > kLargest / 1.3f && out.viewWidth < kInf) << out.viewWidth;
   EXPECT_EQ(outView.pixelStep, PixelStepForWidth(out.viewWidth));
   // Off-centre clicks at that scale would throw the centre beyond single precision: it stays.
   for (int i = 0; i < 10; ++i) ZoomOnLivePixel(out, outView, 529, 0, ZoomStep::Keep);
   EXPECT_TRUE(std::isfinite(out.centreX) && std::isfinite(out.centreY));
   // A pan that would overflow is refused for that part.
-  FractalState state;
-  ViewValues view;
   SetViewWidth(state, view, kLargest);
   state.centreX = kLargest * 0.9f;
   PanLiveView(state, view, 1000, 0, 0, 10);
   EXPECT_EQ(std::pair(state.centreX, state.centreY),
-            std::pair(kLargest * 0.9f, static_cast<float>(10.0L * view.pixelStep)));
+            std::pair(kLargest * 0.9f, float(10.0L * view.pixelStep)));
   // A drag zoom of 530 pixels or more to the left would make the width zero or negative.
   for (int jump : {530, 531, std::numeric_limits<int>::max() / 2}) {
-    FractalState drag;
-    ViewValues dragView;
     DragZoomLiveView(drag, dragView, jump, 0, 0, 0);
     EXPECT_EQ(std::pair(drag.viewWidth, dragView.pixelStep), std::pair(5.0f, DefaultPixelStep()));
   }
