@@ -136,7 +136,9 @@ TEST(LiveRenderThread, StressWakesAtRandomMomentsLoseNoPass) {
     if (pause < 3) std::this_thread::yield();
     if (pause == 3 || pause == 4) std::this_thread::sleep_for(pause * 20us);
     if (pause > 6 && !thread.Idle()) continue;  // the window's way: try again later
-    if (pause <= 6) ASSERT_TRUE(thread.WaitUntilIdle(kPatience)) << "lost after " << generation;
+    if (pause <= 6) {
+      ASSERT_TRUE(thread.WaitUntilIdle(kPatience)) << "lost after " << generation;
+    }
     const uint8_t shown = uint8_t(generation - 1);
     ASSERT_EQ(owner.Stamps(), std::pair(shown, shown));
     ASSERT_EQ(thread.PassesCompleted(), uint64_t(generation));
