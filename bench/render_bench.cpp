@@ -86,11 +86,14 @@ void BenchExport(benchmark::State& state, const ExportScene* scene, Kind kind) {
     benchmark::DoNotOptimize(bitmap.Data());
   }
   int64_t steps = 0;
-  for (double y : ExportRowCoordinates(g))
-    for (double x : ExportColumnCoordinates(g)) {
+  double y = g.y0;
+  for (int64_t j = 0; j < g.height; ++j, y = y - g.step) {
+    double x = g.x0;
+    for (int64_t k = 0; k < g.width; ++k, x = x + g.step) {
       const int count = ExportEscapeCount(x, y, scene->cr, scene->ci, kMaxExportIterationLimit);
       steps += count != 0 ? count : kMaxExportIterationLimit;
     }
+  }
   ReportRate(state, steps);
 }
 

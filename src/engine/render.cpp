@@ -52,26 +52,6 @@ ExportGeometry MakeExportGeometry(float centreX, float centreY, float viewWidth,
   return geometry;
 }
 
-std::vector<double> ExportColumnCoordinates(const ExportGeometry& geometry) {
-  std::vector<double> xs(static_cast<size_t>(geometry.width));
-  double x = geometry.x0;
-  for (double& value : xs) {
-    value = x;
-    x = x + geometry.step;
-  }
-  return xs;
-}
-
-std::vector<double> ExportRowCoordinates(const ExportGeometry& geometry) {
-  std::vector<double> ys(static_cast<size_t>(geometry.height));
-  double y = geometry.y0;
-  for (double& value : ys) {
-    value = y;
-    y = y - geometry.step;
-  }
-  return ys;
-}
-
 void RenderExportRowPlain(const ExportGeometry& geometry, double y, double cr, double ci,
                           int limit, const Palette& palette, uint8_t* row) {
   double x = geometry.x0;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "bitmap.h"
 #include "fractal_state.h"
@@ -35,10 +34,6 @@ struct ExportGeometry {
 
 ExportGeometry MakeExportGeometry(float centreX, float centreY, float viewWidth, int64_t width,
                                   int64_t height);
-
-// Column x values and row y values of the export, accumulated in double precision.
-std::vector<double> ExportColumnCoordinates(const ExportGeometry& geometry);
-std::vector<double> ExportRowCoordinates(const ExportGeometry& geometry);
 
 // Renders one row of the export into a Bgr24 row, one ExportColour call per pixel: x starts at
 // x0 and grows by the step after each pixel. The caller runs y from y0 down by the step.

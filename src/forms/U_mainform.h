@@ -54,7 +54,7 @@ class TMainForm : public QMainWindow {
   // true, and followed by WakeRenderThread().
   bool RenderThreadIdle() const;
   void WakeRenderThread();
-  // For tests and shut-down: waits until the thread is idle; false when the time ran out.
+  // For tests: waits until the thread is idle; false when the time ran out.
   bool WaitForRenderThreadIdle(int timeoutMs) const;
   uint64_t RenderPassesCompleted() const;
   // True when the thread could not be created; the application has then been asked to quit.
