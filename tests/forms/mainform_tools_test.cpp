@@ -38,13 +38,11 @@ class MainFormToolsTest : public QObject {
         {w->Lupa, Qt::Key_L, Mode::Zoom},   {w->Center, Qt::Key_C, Mode::Centring},
         {w->Hand, Qt::Key_H, Mode::Hand},   {w->To_From, Qt::Key_A, Mode::DragZoom},
         {w->Koef, Qt::Key_K, Mode::FactorDrag}};
-    for (const auto& [button, key, mode] : tools) {  // each differs from the one before it
-      Click(button);
-      QCOMPARE(w->toolMode, mode);
-    }
-    for (const auto& [button, key, mode] : tools) {
-      Key(w->TrackBarR0, key);
-      QCOMPARE(w->toolMode, mode);
+    for (const bool byKey : {false, true}) {
+      for (const auto& [button, key, mode] : tools) {  // each differs from the one before it
+        byKey ? Key(w->TrackBarR0, key) : Click(button);
+        QCOMPARE(w->toolMode, mode);
+      }
     }
   }
 
@@ -183,8 +181,7 @@ class MainFormToolsTest : public QObject {
     // Drags with the left or right button follow the pointer; with the middle one they do not.
     const float g = zirvanta::GeneralViewStep();
     for (const auto& [button, offset] : {std::pair(Qt::LeftButton, -10.0L),
-                                         std::pair(Qt::RightButton, -10.0L),
-                                         std::pair(Qt::MiddleButton, -20.0L)}) {
+         std::pair(Qt::RightButton, -10.0L), std::pair(Qt::MiddleButton, -20.0L)}) {
       Press(w->GeneralView, {20, 20}, button);
       QVERIFY(w.Idle());
       MoveTo(w->GeneralView, {30, 40});
