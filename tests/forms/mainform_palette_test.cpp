@@ -51,8 +51,7 @@ class MainFormPaletteTest : public QObject {
     for (int i = 0; i < 3; ++i) Key(w->TrackBarR0, Qt::Key_Right);
     Key(w->TypeOfPalette, Qt::Key_Down);
     QVERIFY(w->fractal.palette == (PaletteParams{3, 36, 16, 12, 26, 18, 8}));  // type recorded only
-    QVERIFY(w->palette == before);
-    QVERIFY(w.Idle());
+    QVERIFY(w->palette == before && w.Idle());
     QCOMPARE(w->RenderPassesCompleted(), passes);
     Click(w->ChPalette);
     QVERIFY(w->fractal.palette == (PaletteParams{3, 39, 16, 12, 26, 18, 8}));
@@ -81,8 +80,7 @@ class MainFormPaletteTest : public QObject {
     QVERIFY(w.Release());
     QVERIFY(w->palette == Built(PaletteParams{}));
     Key(w->TrackBarR0, Qt::Key_Right);
-    QVERIFY(w->palette == Built(PaletteParams{2, 37, 16, 12, 26, 18, 8}));
-    QVERIFY(w.Idle());
+    QVERIFY(w->palette == Built(PaletteParams{2, 37, 16, 12, 26, 18, 8}) && w.Idle());
   }
 };
 
