@@ -1,8 +1,6 @@
-"""What the end-to-end scripts share: an Xvfb display, screenshots, the window's pictures compared
-with the reference helper's, and a run of the real program in a fresh start folder.
-
-A script's exit status is 0 passed, 1 failed, 77 skipped (no Xvfb, ImageMagick import or xdotool).
-"""
+"""What the end-to-end scripts share: an Xvfb display, screenshots compared with the reference
+helper's pictures, and runs of the real program in a fresh start folder.
+Exit status: 0 passed, 1 failed, 77 skipped (no Xvfb, ImageMagick import or xdotool)."""
 import argparse
 import os
 import re
@@ -56,13 +54,10 @@ def wait_until(condition, message, interval=0.3):
 def region_matches(shot, left, top, expected):
     width, height, pixels = shot
     ew, eh, epixels = expected
-    if left < 0 or top < 0 or left + ew > width or top + eh > height:
-        return False
-    for row in range(eh):
-        start = 3 * ((top + row) * width + left)
-        if pixels[start:start + 3 * ew] != epixels[3 * row * ew:3 * (row + 1) * ew]:
-            return False
-    return True
+    row = 3 * ew
+    starts = [3 * ((top + y) * width + left) for y in range(eh)]
+    return (0 <= left <= width - ew and 0 <= top <= height - eh and
+            all(pixels[s:s + row] == epixels[y * row:(y + 1) * row] for y, s in enumerate(starts)))
 
 
 class Display:
@@ -90,10 +85,6 @@ class Display:
         result = self.run("import", "-window", "root", "-depth", "8", "ppm:-")
         return read_ppm(result.stdout) if result.returncode == 0 else None
 
-    def server_log(self):
-        self.log.seek(0)
-        return self.log.read().decode(errors="replace")
-
     def close(self):
         self.server.terminate()
         try:
@@ -113,8 +104,7 @@ class Session:
         self.names = [os.path.join(work, n) for n in ("live.ppm", "general.ppm", "strip.ppm")]
         self.steps = []
         self.program = subprocess.Popen([program], cwd=start, env=display.env)
-        self.window = None
-        self.origin = None  # the client area's top left on the screen
+        self.window = self.origin = None  # origin: the client area's top left on the screen
 
     def references(self):
         subprocess.run([self.reference, self.start] + self.names + self.steps, check=True)
@@ -122,44 +112,43 @@ class Session:
 
     def shows(self, shot, references):
         x, y = self.origin
-        return all(region_matches(shot, x + place[0], y + place[1], picture)
+        return shot is not None and all(region_matches(shot, x + place[0], y + place[1], picture)
                    for place, picture in zip((PIC, GENERAL_VIEW, STRIP), references))
 
+    def xdotool(self, *args):
+        return self.display.run("xdotool", *[str(a) for a in args])
+
     def window_position(self):
-        result = self.display.run("xdotool", "getwindowgeometry", "--shell", self.window)
+        result = self.xdotool("getwindowgeometry", "--shell", self.window)
         values = dict(line.split("=", 1) for line in result.stdout.decode().split() if "=" in line)
         return int(values["X"]), int(values["Y"])
 
-    def alive(self):
+    def screenshot(self):
         if self.program.poll() is not None:
             fail("the program ended early with status %d" % self.program.returncode)
+        return self.display.screenshot()
 
     def wait_for_window(self):
         """Waits until the window shows the pictures of the start; finds its client area."""
         references = self.references()
         wait_until(lambda: self.find_client_area(references),
-                   "the live view, general view and palette strip never showed the expected "
-                   "pictures", 0.5)
+                   "the window never showed the start's pictures", 0.5)
 
     def find_client_area(self, references):
-        self.alive()
-        found = self.display.run("xdotool", "search", "--onlyvisible", "--name",
-                                 "^" + TITLE + "$").stdout.split()
-        shot = self.display.screenshot() if found else None
+        found = self.xdotool("search", "--onlyvisible", "--name", "^" + TITLE + "$").stdout.split()
+        shot = self.screenshot() if found else None
         if shot:
             self.window = found[0].decode()
             x, y = self.window_position()
             # The menu bar's height depends on the font; the client area starts below it.
-            for menu in range(0, 60):
+            for menu in range(60):
                 self.origin = (x, y + menu)
                 if self.shows(shot, references):
                     return True
         return False
 
     def shows_now(self, references):
-        self.alive()
-        shot = self.display.screenshot()
-        return shot is not None and self.shows(shot, references)
+        return self.shows(self.screenshot(), references)
 
     def expect(self, what, *steps):
         """Adds the steps and waits until the window shows what the engine makes of them."""
@@ -170,32 +159,39 @@ class Session:
                    % (what, " ".join(self.steps)))
 
     def key(self, *names):
-        self.display.run("xdotool", "windowfocus", "--sync", self.window)
-        self.display.run("xdotool", "key", *names)
+        self.xdotool("windowfocus", "--sync", self.window)
+        self.xdotool("key", *names)
+
+    def point(self, place, offset):
+        return [self.origin[i] + place[i] + offset[i] for i in (0, 1)]
+
+    def click(self, place, offset=(0, 0)):
+        self.xdotool("mousemove", "--sync", *self.point(place, offset), "click", "1")
+
+    def drag(self, place, start, end):
+        self.xdotool("mousemove", "--sync", *self.point(place, start), "mousedown", "1")
+        self.xdotool("mousemove", "--sync", *self.point(place, end))
+        self.xdotool("mouseup", "1")
 
     def close_with_ctrl_q(self):
         self.key("ctrl+q")
-        try:
-            self.program.wait(PATIENCE)
-        except subprocess.TimeoutExpired:
-            fail("Ctrl+Q did not close the program")
+        wait_until(lambda: self.program.poll() is not None, "Ctrl+Q did not close the program")
         if self.program.returncode != 0:
             fail("the program ended with status %d" % self.program.returncode)
 
     def settings(self):
         """The twelve values of settings.dat, or None when there is no such file."""
-        path = os.path.join(self.start, "settings.dat")
-        if not os.path.exists(path):
+        try:
+            data = open(os.path.join(self.start, "settings.dat"), "rb").read()
+        except FileNotFoundError:
             return None
-        data = open(path, "rb").read()
         if len(data) != 48:
             fail("settings.dat holds %d bytes, not 48" % len(data))
         return list(struct.unpack("<12i", data))
 
     def end(self):
-        if self.program.poll() is None:
-            self.program.kill()
-            self.program.wait()
+        self.program.kill()  # nothing if it has ended
+        self.program.wait()
 
 
 def main(scenario):
@@ -223,11 +219,12 @@ def main(scenario):
         try:
             scenario(start_program)
         except Failure as failure:
-            print("FAIL: %s" % failure, file=sys.stderr)
-            print("X server (%s, %s):\n%s" % (display.env["DISPLAY"],
-                  "running" if display.server.poll() is None else
-                  "ended with %s" % display.server.returncode, display.server_log()),
-                  file=sys.stderr)
+            state = display.server.poll()
+            display.log.seek(0)
+            print("FAIL: %s\nX server (%s, %s):\n%s" % (
+                failure, display.env["DISPLAY"], "running" if state is None else
+                "ended with %s" % state, display.log.read().decode(errors="replace")),
+                file=sys.stderr)
             return 1
         finally:
             for session in sessions:

@@ -3,18 +3,17 @@
 // with its marker, and the palette strip. Without steps it is the picture right after start-up
 // (the reset marker is not seen); each step given after the file names changes the state as the
 // window's control of that name does, through the engine's own steering:
-//   plus | minus | home | zoom-in X Y | zoom-out X Y | centre X Y | general X Y | cx P | cy P |
-//   type T | factor-drag DX DY
-#include <cstdio>
+//   plus | minus | home | zoom-in X Y | general X Y | cx P | type T | factor-drag DX DY
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "engine/palette.h"
 #include "engine/line_drawing.h"
+#include "engine/palette.h"
 #include "engine/render.h"
 #include "engine/view.h"
 #include "engine/view_steering.h"
@@ -28,73 +27,51 @@ bool WritePpm(const std::string& path, const Bitmap& bitmap) {
   std::ofstream out(path, std::ios::binary);
   out << "P6\n" << bitmap.Width() << ' ' << bitmap.Height() << "\n255\n";
   for (int64_t y = 0; y < bitmap.Height(); ++y) {
-    const uint8_t* row = bitmap.Row(y);
     for (int64_t x = 0; x < bitmap.Width(); ++x) {
-      const uint8_t* p = row + bitmap.BytesPerPixel() * x;
-      const char rgb[3] = {static_cast<char>(p[2]), static_cast<char>(p[1]),
-                           static_cast<char>(p[0])};
-      out.write(rgb, 3);
+      const uint8_t* p = bitmap.Row(y) + bitmap.BytesPerPixel() * x;
+      out.put(static_cast<char>(p[2])).put(static_cast<char>(p[1])).put(static_cast<char>(p[0]));
     }
   }
   return static_cast<bool>(out);
 }
 
-// The window's state as the steps leave it.
+// The window's state as the steps leave it; the factor sliders start at 402 and 339.
 struct Steered {
   FractalState state;
   ViewValues view;
-  int32_t sliderX = 402;  // the factor sliders start at 402 and 339
-  int32_t sliderY = 339;
+  int32_t sliderX = 402, sliderY = 339;
 };
 
-bool Apply(Steered& s, const std::vector<std::string>& words, size_t& at) {
-  auto number = [&]() -> int {
-    if (at >= words.size()) throw std::runtime_error("a step lacks a number");
-    return std::atoi(words[at++].c_str());
-  };
+void Apply(Steered& s, const std::vector<std::string>& words, size_t& at) {
+  auto number = [&] { return std::stoi(words.at(at++)); };
   const std::string step = words[at++];
-  auto updateMarker = [&] {
-    s.view.marker =
-        UpdateMarker(s.state.centreX, s.state.centreY, s.view.pixelStep, s.view.generalStep);
-  };
-  if (step == "plus" || step == "minus") {
-    ZoomAboutCentre(s.state, s.view, step == "plus" ? ZoomStep::In : ZoomStep::Out);
-    updateMarker();
-  } else if (step == "home") {
+  if (step == "home") {
     SetDefaultView(s.state, s.view);
-  } else if (step == "zoom-in" || step == "zoom-out" || step == "centre") {
-    const int x = number();
-    const int y = number();
-    if (step == "centre") {
-      CentreOnLivePixel(s.state, s.view, x, y);
-    } else {
-      ZoomOnLivePixel(s.state, s.view, x, y, step == "zoom-in" ? ZoomStep::In : ZoomStep::Out);
-    }
-    updateMarker();
-  } else if (step == "general") {
-    const int x = number();
-    const int y = number();
-    CentreOnGeneralPixel(s.state, s.view, x, y);
-    updateMarker();
-  } else if (step == "cx" || step == "cy") {
-    int32_t& slider = step == "cx" ? s.sliderX : s.sliderY;
-    slider = number();
-    (step == "cx" ? s.state.cx : s.state.cy) = FactorOfPosition(slider);
+  } else if (step == "cx") {
+    s.sliderX = number();
   } else if (step == "type") {
     s.state.palette.type = number();
   } else if (step == "factor-drag") {
-    const int dx = number();
-    const int dy = number();
+    const int dx = number(), dy = number();
     const FactorDragRatios ratios =
         FactorDragRatiosFor(s.view.pixelStep, s.view.defaultStep, 2000, 2000);
     s.sliderX = FactorDragPosition(s.sliderX, dx, ratios.kx, -2000, 2000);
     s.sliderY = FactorDragPosition(s.sliderY, -dy, ratios.ky, -2000, 2000);
-    s.state.cx = FactorOfPosition(s.sliderX);
-    s.state.cy = FactorOfPosition(s.sliderY);
-  } else {
-    return false;
+  } else {  // the steps that move the view, and with it the general view's marker
+    if (step == "plus" || step == "minus") {
+      ZoomAboutCentre(s.state, s.view, step == "plus" ? ZoomStep::In : ZoomStep::Out);
+    } else if (step == "zoom-in") {
+      const int x = number(), y = number();
+      ZoomOnLivePixel(s.state, s.view, x, y, ZoomStep::In);
+    } else if (step == "general") {
+      const int x = number(), y = number();
+      CentreOnGeneralPixel(s.state, s.view, x, y);
+    } else {
+      throw std::invalid_argument("unknown step '" + step + "'");
+    }
+    s.view.marker =
+        UpdateMarker(s.state.centreX, s.state.centreY, s.view.pixelStep, s.view.generalStep);
   }
-  return true;
 }
 
 }  // namespace
@@ -107,20 +84,15 @@ int main(int argc, char* argv[]) {
   Steered steered;
   FractalState& state = steered.state;
   state.palette = ReadSettings(argv[1]).live.palette;
-  state.cx = FactorOfPosition(steered.sliderX);
-  state.cy = FactorOfPosition(steered.sliderY);
   const std::vector<std::string> words(argv + 5, argv + argc);
   try {
-    for (size_t at = 0; at < words.size();) {
-      if (!Apply(steered, words, at)) {
-        std::cerr << "live_reference: unknown step '" << words[at - 1] << "'\n";
-        return 2;
-      }
-    }
-  } catch (const std::runtime_error& error) {
-    std::cerr << "live_reference: " << error.what() << '\n';
+    for (size_t at = 0; at < words.size();) Apply(steered, words, at);
+  } catch (const std::exception& error) {
+    std::cerr << "live_reference: bad steps: " << error.what() << '\n';
     return 2;
   }
+  state.cx = FactorOfPosition(steered.sliderX);
+  state.cy = FactorOfPosition(steered.sliderY);
   Palette palette;
   BuildPalette(state.palette, palette);
 
@@ -138,11 +110,8 @@ int main(int argc, char* argv[]) {
     const PaletteEntry& entry = palette[PaletteLineIndex(x, kStripWidth)];
     for (int y = 0; y < kStripHeight; ++y) {
       uint8_t* p = strip.Row(y) + 4 * x;
-      p[0] = entry.blue;
-      p[1] = entry.green;
-      p[2] = entry.red;
+      std::tie(p[0], p[1], p[2]) = std::tie(entry.blue, entry.green, entry.red);
     }
   }
-  const bool ok = WritePpm(argv[2], live) && WritePpm(argv[3], general) && WritePpm(argv[4], strip);
-  return ok ? 0 : 1;
+  return WritePpm(argv[2], live) && WritePpm(argv[3], general) && WritePpm(argv[4], strip) ? 0 : 1;
 }

@@ -1,12 +1,7 @@
 #!/usr/bin/env python3
-"""Starts the real program under Xvfb in a fresh start folder and checks what a new user sees.
-
-1. The window opens with the live view, the general view and the palette strip exactly as the
-   engine's plain passes make them (compared with a screenshot, pixel for pixel).
-2. Ctrl+Q closes it without writing settings.dat.
-3. A second start, the window moved to (101, 77), Ctrl+Q: a 48-byte settings.dat with that
-   position and the default values.
-"""
+"""The real program under Xvfb in a fresh start folder: the first window shows the engine's plain
+passes pixel for pixel (e2e_support checks that at every start); Ctrl+Q on an unchanged window
+writes no settings.dat; moving the window to (101, 77) writes it with that position."""
 import os
 import sys
 
@@ -23,7 +18,7 @@ def scenario(start_program):
         e2e.fail("closing an unchanged window wrote settings.dat")
 
     session = start_program()
-    session.display.run("xdotool", "windowmove", "--sync", session.window, "101", "77")
+    session.xdotool("windowmove", "--sync", session.window, 101, 77)
     e2e.wait_until(lambda: session.window_position() == (101, 77), "the window did not move", 0.2)
     session.close_with_ctrl_q()
     values = session.settings()

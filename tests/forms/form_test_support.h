@@ -2,11 +2,8 @@
 
 // What the main window's tests share: a renderer the test can hold inside a pass, a window built
 // around it, the engine's reference pictures, and input through the window.
-#include <QAbstractButton>
-#include <QLocale>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
+#include <QtWidgets>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -19,6 +16,7 @@
 #include "engine/line_drawing.h"
 #include "engine/render.h"
 #include "engine/renderer.h"
+#include "engine/view_steering.h"
 #include "forms/U_mainform.h"
 
 namespace form_test {
@@ -31,22 +29,14 @@ inline constexpr int kPatienceMs = 120000;
 class PassHold {
  public:
   void Set(bool holding) {
-    std::unique_lock lock(mutex_);
-    holding_ = holding;
-    lock.unlock();
+    { const std::lock_guard guard(mutex_); holding_ = holding; }
     changed_.notify_all();
   }
-  bool PassWaiting() const {
-    const std::lock_guard guard(mutex_);
-    return waiting_ > 0;
-  }
-  std::vector<double> LiveFactors() const {
-    const std::lock_guard guard(mutex_);
-    return liveFactors_;
-  }
+  bool PassWaiting() const { const std::lock_guard guard(mutex_); return waiting_ > 0; }
+  std::vector<double> LiveFactors() const { const std::lock_guard guard(mutex_); return factors_; }
   void Enter(bool live, double cx) {
     std::unique_lock lock(mutex_);
-    if (live) liveFactors_.push_back(cx);
+    if (live) factors_.push_back(cx);
     ++waiting_;
     changed_.wait(lock, [this] { return !holding_; });
     --waiting_;
@@ -58,7 +48,7 @@ class PassHold {
   std::condition_variable changed_;
   bool holding_ = false;
   int waiting_ = 0;
-  std::vector<double> liveFactors_;
+  std::vector<double> factors_;
 };
 
 // Makes the engine's plain passes, each held while the test holds passes.
@@ -107,36 +97,28 @@ struct Window {
     return QTest::qWaitFor([this] { return hold->PassWaiting(); }, kPatienceMs) &&
            !form->RenderThreadIdle();
   }
-  bool Release() {
-    hold->Set(false);
-    return Idle();
-  }
+  bool Release() { hold->Set(false); return Idle(); }
 };
 
 inline QImage Shown(QWidget* widget) {
   return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-// A pass of the engine's plain renderer, as an image.
-inline QImage PlainPass(const zirvanta::PictureGeometry& geometry,
-                        const zirvanta::FractalState& state, const zirvanta::Palette& palette,
-                        const zirvanta::MarkerState* marker = nullptr) {
-  zirvanta::Bitmap bitmap(geometry.width, geometry.height, zirvanta::PixelFormat::Bgrx32);
-  zirvanta::RenderPicturePlain(geometry, state, palette, bitmap);
-  if (marker) zirvanta::DrawMarker(bitmap, *marker);
-  return QImage(bitmap.Row(0), geometry.width, geometry.height,
-                static_cast<qsizetype>(bitmap.Stride()), QImage::Format_RGB32).copy();
-}
-
-// The live and the general view as painted equal the plain passes of the window's state, the
-// general one with the window's marker.
+// The live and the general view as painted equal the engine's plain passes of the window's state,
+// the general one with the window's marker.
 inline bool ShowsPlainPasses(TMainForm& form) {
   const zirvanta::FractalState& f = form.fractal;
-  const zirvanta::ViewValues& v = form.view;
-  return Shown(form.Pic) ==
-             PlainPass(zirvanta::LiveGeometry(f.centreX, f.centreY, v.pixelStep), f, form.palette) &&
-         Shown(form.GeneralView) ==
-             PlainPass(zirvanta::GeneralGeometry(v.generalStep), f, form.palette, &v.marker);
+  auto plain = [&](const zirvanta::PictureGeometry& geometry, const zirvanta::MarkerState* marker) {
+    zirvanta::Bitmap bitmap(geometry.width, geometry.height, zirvanta::PixelFormat::Bgrx32);
+    zirvanta::RenderPicturePlain(geometry, f, form.palette, bitmap);
+    if (marker) zirvanta::DrawMarker(bitmap, *marker);
+    return QImage(bitmap.Row(0), geometry.width, geometry.height,
+                  static_cast<qsizetype>(bitmap.Stride()), QImage::Format_RGB32).copy();
+  };
+  return Shown(form.Pic) == plain(zirvanta::LiveGeometry(f.centreX, f.centreY, form.view.pixelStep),
+                                  nullptr) &&
+         Shown(form.GeneralView) == plain(zirvanta::GeneralGeometry(form.view.generalStep),
+                                          &form.view.marker);
 }
 
 // The strip shows the palette's first 256 entries spread over its 529 columns.
@@ -155,22 +137,20 @@ inline void Mouse(QTest::MouseAction action, QWidget* widget, QPoint at, Qt::Mou
   QTest::mouseEvent(action, widget->window()->windowHandle(), button, Qt::NoModifier,
                     widget->mapTo(widget->window(), at));
 }
-inline void Press(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
-  Mouse(QTest::MousePress, widget, at, button);
+inline void Press(QWidget* w, QPoint at, Qt::MouseButton b = Qt::LeftButton) {
+  Mouse(QTest::MousePress, w, at, b);
 }
-inline void Release(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
-  Mouse(QTest::MouseRelease, widget, at, button);
+inline void Release(QWidget* w, QPoint at, Qt::MouseButton b = Qt::LeftButton) {
+  Mouse(QTest::MouseRelease, w, at, b);
 }
-inline void ClickAt(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
-  Press(widget, at, button);
-  Release(widget, at, button);
+inline void ClickAt(QWidget* w, QPoint at, Qt::MouseButton b = Qt::LeftButton) {
+  Press(w, at, b);
+  Release(w, at, b);
 }
 // With no button held the pointer itself moves.
-inline void MoveTo(QWidget* widget, QPoint at) {
-  if (QGuiApplication::mouseButtons() != Qt::NoButton) {
-    return Mouse(QTest::MouseMove, widget, at, Qt::NoButton);
-  }
-  QCursor::setPos(widget->mapToGlobal(at));
+inline void MoveTo(QWidget* w, QPoint at) {
+  if (QGuiApplication::mouseButtons() != Qt::NoButton) return Mouse(QTest::MouseMove, w, at, {});
+  QCursor::setPos(w->mapToGlobal(at));
   QCoreApplication::processEvents();
 }
 inline void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }

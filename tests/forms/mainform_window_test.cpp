@@ -1,21 +1,11 @@
-// The main window as a whole: what it shows after start-up, settings.dat at close, the render
-// thread at start and at destruction, and the idle rule over every control.
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QSlider>
-#include <QToolButton>
+// The main window as a whole: settings.dat at close, the render thread at start and at
+// destruction, and the idle rule over every control.
 #include <climits>
 #include <optional>
 #include <system_error>
 #include <thread>
 #include <tuple>
 
-#include "engine/view_steering.h"
 #include "form_test_support.h"
 
 using namespace form_test;
@@ -27,162 +17,130 @@ class MainWindowTest : public QObject {
  private slots:
   void initTestCase() { QLocale::setDefault(QLocale::c()); }
 
-  void startUpShowsThePlainPasses();
-  void settingsAreWrittenAtCloseOnlyWhenChanged();
-  void destroyingTheWindowDuringAPassWaitsForIt();
-  void aThreadThatCannotBeCreatedIsReported();
-  void inputDuringAPassIsDropped();
-};
+  void settingsAreWrittenAtCloseOnlyWhenChanged() {
+    const Settings stored{7, 1, 40, 30, {2, 50, 60, 70, 10, 20, 30}, 1};
+    Settings type12 = stored, type1 = stored, far = stored;
+    type12.palette.type = 12;
+    type1.palette.type = 1;
+    std::tie(far.left, far.top) = std::pair(INT_MAX, INT_MIN);  // X11 cannot hold it
+    // The first start, with no settings.dat, is checked on the real program by mainwindow_e2e.
+    const struct {
+      const char* what;
+      Settings file;
+      bool move;
+      std::optional<Settings> written;  // with the position the window was moved to, if it was
+    } cases[] = {{"stored", stored, false, {}}, {"stored, moved", stored, true, stored},
+                 {"palette type 12", type12, false, type1}, {"far away", far, false, {}}};
+    for (const auto& c : cases) {
+      QTemporaryDir folder;
+      QFile file(folder.filePath("settings.dat"));
+      const std::string bytes = zirvanta::EncodeSettings(c.file);
+      QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes.data(), 48) == 48);
+      file.close();
+      Settings expected = c.written.value_or(c.file);
+      {
+        TMainForm form(folder.path());
+        QCOMPARE(form.TrackBarR0->value(), expected.palette.r0);
+        QCOMPARE(form.TypeOfPalette->currentIndex(), expected.palette.type - 1);
+        QCOMPARE(form.pos(), QPoint(std::clamp(c.file.left, -30000, 30000),
+                                    std::clamp(c.file.top, -30000, 30000)));
+        QVERIFY(form.WaitForRenderThreadIdle(kPatienceMs));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        if (c.move) {
+          const QPoint moved = form.pos() + QPoint(1, 0);
+          form.move(moved);
+          QTRY_COMPARE(form.pos(), moved);
+          std::tie(expected.left, expected.top) = std::pair(moved.x(), moved.y());
+        }
+        file.remove();  // so that any write shows
+        form.close();
+      }
+      QVERIFY2(file.open(QIODevice::ReadOnly) == c.written.has_value(), c.what);
+      QVERIFY2(!c.written || file.readAll().toStdString() == zirvanta::EncodeSettings(expected),
+               c.what);
+    }
+  }
 
-void MainWindowTest::startUpShowsThePlainPasses() {
-  QTemporaryDir folder;
-  TMainForm form(folder.path());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&form));
-  QVERIFY(form.WaitForRenderThreadIdle(kPatienceMs));
-  QVERIFY(form.E_cx->text() == "0.402" && form.E_cy->text() == "0.339");
+  void destroyingTheWindowDuringAPassWaitsForIt() {
+    auto w = std::make_unique<Window>();
+    QVERIFY(w->HoldAPass([&] { (*w)->WakeRenderThread(); }));
+    const std::shared_ptr<PassHold> hold = w->hold;
+    const int rendered = hold->picturesRendered;
+    w.reset();  // lets the pass go and waits for its live and general picture before they go
+    QCOMPARE(hold->picturesRendered.load(), rendered + 2);
+    QCoreApplication::processEvents();  // repaint requests of the gone window are dropped
+  }
 
-  // The state the window starts with, as the engine sees it; the reset marker is not seen.
-  zirvanta::FractalState state;
-  state.cx = static_cast<double>(402 * 0.001L);
-  state.cy = static_cast<double>(339 * 0.001L);
-  zirvanta::Palette palette;
-  zirvanta::BuildPalette(state.palette, palette);
-  QVERIFY(Shown(form.Pic) ==
-          PlainPass(zirvanta::LiveGeometry(0, 0, zirvanta::DefaultPixelStep()), state, palette));
-  QVERIFY(Shown(form.GeneralView) ==
-          PlainPass(zirvanta::GeneralGeometry(zirvanta::GeneralViewStep()), state, palette));
-  QVERIFY(StripShows(form, palette));
-}
-
-void MainWindowTest::settingsAreWrittenAtCloseOnlyWhenChanged() {
-  const Settings stored{7, 1, 40, 30, {2, 50, 60, 70, 10, 20, 30}, 1};
-  Settings type12 = stored, type1 = stored, far = stored;
-  type12.palette.type = 12;
-  type1.palette.type = 1;
-  std::tie(far.left, far.top) = std::pair(INT_MAX, INT_MIN);  // X11 cannot hold it
-  const struct {
-    const char* what;
-    std::optional<Settings> file;
-    bool move;
-    std::optional<Settings> written;  // with the position the window was moved to, if it was
-  } cases[] = {{"first start", {}, false, {}},
-               {"first start, moved", {}, true, Settings{}},
-               {"stored", stored, false, {}},
-               {"stored, moved", stored, true, stored},
-               {"palette type 12", type12, false, type1},
-               {"position beyond reach", far, false, {}}};
-  for (const auto& c : cases) {
+  void aThreadThatCannotBeCreatedIsReported() {
     QTemporaryDir folder;
-    QFile file(folder.filePath("settings.dat"));
-    const std::string bytes = c.file ? zirvanta::EncodeSettings(*c.file) : "";
-    QVERIFY(!c.file || (file.open(QIODevice::WriteOnly) && file.write(bytes.data(), 48) == 48));
-    file.close();
-    Settings expected = c.written.value_or(c.file.value_or(Settings{}));
-    {
-      TMainForm form(folder.path());
-      QCOMPARE(form.TrackBarR0->value(), expected.palette.r0);
-      QCOMPARE(form.TypeOfPalette->currentIndex(), expected.palette.type - 1);
-      if (c.file) {
-        QCOMPARE(form.pos(), QPoint(std::clamp(c.file->left, -30000, 30000),
-                                    std::clamp(c.file->top, -30000, 30000)));
+    TMainForm::Dependencies dependencies;
+    dependencies.threadLauncher = [](std::function<void()>) -> std::thread {
+      throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    };
+    QString shown;
+    QTimer::singleShot(0, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        shown = box->windowTitle() + '|' + box->text();
+        box->accept();
       }
-      QVERIFY(form.WaitForRenderThreadIdle(kPatienceMs));
-      form.show();
-      QVERIFY(QTest::qWaitForWindowExposed(&form));
-      if (c.move) {
-        const QPoint moved = form.pos() + QPoint(1, 0);
-        form.move(moved);
-        QTRY_COMPARE(form.pos(), moved);
-        std::tie(expected.left, expected.top) = std::pair(moved.x(), moved.y());
-      }
-      file.remove();  // so that any write shows
-      form.close();
-    }
-    QVERIFY2(file.open(QIODevice::ReadOnly) == c.written.has_value(), c.what);
-    QVERIFY2(!c.written || file.readAll().toStdString() == zirvanta::EncodeSettings(expected),
-             c.what);
+    });
+    TMainForm form(folder.path(), std::move(dependencies));
+    QCOMPARE(shown, QStringLiteral("Error:|It was not possible to create a stream \n for "
+                                   "calculation of the image."));
+    QVERIFY(form.TerminateRequested());
+    QVERIFY2(!form.RenderThreadIdle(), "no command can act");
   }
-}
 
-void MainWindowTest::destroyingTheWindowDuringAPassWaitsForIt() {
-  auto w = std::make_unique<Window>();
-  QVERIFY(w->HoldAPass([&] { (*w)->WakeRenderThread(); }));
-  const std::shared_ptr<PassHold> hold = w->hold;
-  const int rendered = hold->picturesRendered;
-  w.reset();  // lets the pass go and waits for its live and general picture before they go
-  QCOMPARE(hold->picturesRendered.load(), rendered + 2);
-  QCoreApplication::processEvents();  // repaint requests of the gone window are dropped
-}
-
-void MainWindowTest::aThreadThatCannotBeCreatedIsReported() {
-  QTemporaryDir folder;
-  TMainForm::Dependencies dependencies;
-  dependencies.threadLauncher = [](std::function<void()>) -> std::thread {
-    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-  };
-  QString shown;
-  QTimer::singleShot(0, [&] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      shown = box->windowTitle() + '|' + box->text();
-      box->accept();
+  // While a pass runs every control that would change what the thread reads does nothing, and
+  // nothing is queued; a moved control keeps its position for the next accepted event.
+  void inputDuringAPassIsDropped() {
+    Window w;
+    Key(w->TrackBarCx, Qt::Key_L);
+    ClickAt(w->Pic, {200, 300});  // off centre and zoomed, so that Home would show
+    QVERIFY(w.Idle());
+    QVERIFY(w.HoldAPass([&] { w->WakeRenderThread(); }));
+    const uint64_t passes = w->RenderPassesCompleted();
+    auto state = [&w] {
+      const zirvanta::FractalState& f = w->fractal;
+      return std::tuple(f.cx, f.cy, f.centreX, f.centreY, f.viewWidth, f.fractalType, f.palette,
+                        w->palette, w->view.pixelStep, w->view.marker, w->toolMode, w->MouseArmed,
+                        w->applyPaletteAtOnce, w->ChPalette->isEnabled(), w->E_cx->text());
+    };
+    const auto before = state();
+    auto key = [](QWidget* control, Qt::Key k) { return [=] { Key(control, k); }; };
+    auto click = [](QAbstractButton* button) { return [=] { Click(button); }; };
+    const std::pair<const char*, std::function<void()>> inputs[] = {
+        {"Re(c) slider", key(w->TrackBarCx, Qt::Key_Right)}, {"Re(c) +", click(w->PlusCx)},
+        {"Im(c) -", click(w->MinusCy)}, {"palette slider", key(w->TrackBarR0, Qt::Key_Right)},
+        {"To apply", click(w->IsChPalette)}, {"U", key(w->TrackBarR0, Qt::Key_U)},
+        {"+ key", key(w->TrackBarR0, Qt::Key_Plus)}, {"- button", click(w->LupaMinus)},
+        {"Home", key(w->TrackBarR0, Qt::Key_Home)}, {"Home button", click(w->DefButton)},
+        {"tool key", key(w->TrackBarR0, Qt::Key_K)}, {"tool button", click(w->Hand)},
+        {"zoom click", [&] { ClickAt(w->Pic, {10, 10}); }},
+        {"general view click", [&] { ClickAt(w->GeneralView, {5, 5}); }},
+        {"fractal type command", [&] { w->FractalN1->trigger(); }}};
+    for (const auto& [what, input] : inputs) {
+      input();
+      QVERIFY2(state() == before, what);
     }
-  });
-  TMainForm form(folder.path(), std::move(dependencies));
-  QCOMPARE(shown, QStringLiteral("Error:|It was not possible to create a stream \n for "
-                                 "calculation of the image."));
-  QVERIFY(form.TerminateRequested());
-  QVERIFY2(!form.RenderThreadIdle(), "no command can act");
-}
+    QVERIFY(!QGuiApplication::overrideCursor());
+    // Only the coordinates follow the mouse.
+    MoveTo(w->Pic, {265, 204});
+    QCOMPARE(w->StatusPanel0->text(), QStringLiteral(" ( X,Y ) =   -0.613   -0.906"));
+    QVERIFY(w.Release());
+    QCOMPARE(w->RenderPassesCompleted(), passes + 1);
 
-// While a pass runs every control that would change what the thread reads does nothing, and
-// nothing is queued; a moved control keeps its position for the next accepted event.
-void MainWindowTest::inputDuringAPassIsDropped() {
-  Window w;
-  Key(w->TrackBarCx, Qt::Key_L);
-  ClickAt(w->Pic, {200, 300});  // off centre and zoomed, so that Home would show
-  QVERIFY(w.Idle());
-  QVERIFY(w.HoldAPass([&] { w->WakeRenderThread(); }));
-  const uint64_t passes = w->RenderPassesCompleted();
-  auto state = [&w] {
-    const zirvanta::FractalState& f = w->fractal;
-    return std::tuple(f.cx, f.cy, f.centreX, f.centreY, f.viewWidth, f.fractalType, f.palette,
-                      w->palette, w->view.pixelStep, w->view.marker, w->toolMode, w->MouseArmed,
-                      w->applyPaletteAtOnce, w->ChPalette->isEnabled(), w->E_cx->text());
-  };
-  const auto before = state();
-  auto key = [](QWidget* control, Qt::Key k) { return [=] { Key(control, k); }; };
-  auto click = [](QAbstractButton* button) { return [=] { Click(button); }; };
-  const std::pair<const char*, std::function<void()>> inputs[] = {
-      {"Re(c) slider", key(w->TrackBarCx, Qt::Key_Right)}, {"Re(c) +", click(w->PlusCx)},
-      {"Im(c) -", click(w->MinusCy)}, {"palette slider", key(w->TrackBarR0, Qt::Key_Right)},
-      {"To apply", click(w->IsChPalette)}, {"U", key(w->TrackBarR0, Qt::Key_U)},
-      {"+ key", key(w->TrackBarR0, Qt::Key_Plus)}, {"- button", click(w->LupaMinus)},
-      {"Home", key(w->TrackBarR0, Qt::Key_Home)}, {"Home button", click(w->DefButton)},
-      {"tool key", key(w->TrackBarR0, Qt::Key_K)}, {"tool button", click(w->Hand)},
-      {"zoom click", [&] { ClickAt(w->Pic, {10, 10}); }},
-      {"general view click", [&] { ClickAt(w->GeneralView, {5, 5}); }},
-      {"fractal type command", [&] { w->FractalN1->trigger(); }}};
-  for (const auto& [what, input] : inputs) {
-    input();
-    QVERIFY2(state() == before, what);
+    // The next accepted events take the positions and the box as the user left them.
+    Click(w->PlusCx);
+    QCOMPARE(w->fractal.cx, zirvanta::FactorOfPosition(405));
+    QVERIFY(w.Idle());
+    Click(w->IsChPalette);
+    QVERIFY(w->IsChPalette->isChecked() && w->applyPaletteAtOnce);
+    QCOMPARE(w->fractal.palette.r0, 37);
+    QVERIFY(w.Idle());
   }
-  QVERIFY(!QGuiApplication::overrideCursor());
-  // Only the coordinates follow the mouse.
-  MoveTo(w->Pic, {265, 204});
-  QCOMPARE(w->StatusPanel0->text(), QStringLiteral(" ( X,Y ) =   -0.613   -0.906"));
-  QVERIFY(w.Release());
-  QCOMPARE(w->RenderPassesCompleted(), passes + 1);
-
-  // The next accepted events take the positions and the box as the user left them.
-  Click(w->PlusCx);
-  QCOMPARE(w->fractal.cx, zirvanta::FactorOfPosition(405));
-  QVERIFY(w.Idle());
-  Click(w->IsChPalette);
-  QVERIFY(w->IsChPalette->isChecked() && w->applyPaletteAtOnce);
-  QCOMPARE(w->fractal.palette.r0, 37);
-  QVERIFY(w.Idle());
-}
+};
 
 QTEST_MAIN(MainWindowTest)
 #include "mainform_window_test.moc"
