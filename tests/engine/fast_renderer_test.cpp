@@ -177,6 +177,20 @@ TEST(FastRenderer, ExportsOfLongOrbitsAndCyclesMatchThePlainRowsOnEveryTarget) {
           << c.cr << ", limit " << limit;
 }
 
+// At a deep zoom the running sum of the step drifts from x0 + k x step by whole ulps. A c set so
+// that the escape threshold falls between the two makes the last pixel tell which one was used.
+TEST(FastRenderer, ExportColumnsAreTheRunningSumOfTheStep) {
+  const ExportGeometry e = MakeExportGeometry(1.5f, 0.0f, 1e-9f, 2000, 1);
+  double running = e.x0;
+  for (int64_t k = 1; k < e.width; ++k) running = running + e.step;
+  const double direct = e.x0 + double(e.width - 1) * e.step;
+  ASSERT_NE(running, direct);
+  const double cr = 2.0 - std::max(running, direct) * std::max(running, direct);
+  ASSERT_NE(ExportEscapeCount(running, 0.0, cr, 0.0, 254),
+            ExportEscapeCount(direct, 0.0, cr, 0.0, 254));
+  EXPECT_EQ(ExportMismatch(OnEveryTarget(), e, {cr, 0.0, 254, &kCounts}, {1}), "");
+}
+
 TEST(FastRenderer, WorkersRoundAsTheCallingThreadDoesAndStoredCountsKeepTheirMode) {
   const Renderers renderers = OnEveryTarget();
   FractalState state;
