@@ -72,23 +72,24 @@ TMainForm::TMainForm(const QString& startFolder, Dependencies dependencies, QWid
   // The window and its controls; the factor sliders stand at 402 and 339.
   BuildControls();
 
-  StartFolder = QDir(startFolder).absolutePath();
+  const QString start = QDir(startFolder).absolutePath();
+  shared_.StartFolder = LocalPath(start);
 
   // settings.dat: live values corrected (palette type 1..8, slide order 0 or 1), the start-up
   // copy as read.
-  settingsAtStart_ = zirvanta::ReadSettings(LocalPath(StartFolder));
+  settingsAtStart_ = zirvanta::ReadSettings(shared_.StartFolder);
   const zirvanta::Settings& settings = settingsAtStart_.live;
-  slideDelay = settings.slideDelay;
-  closeAfterExport = settings.closeAfterExport;
+  shared_.slideDelay = settings.slideDelay;
+  shared_.closeAfterExport = settings.closeAfterExport;
   fractal.palette = settings.palette;
-  slideOrder = settings.slideOrder;
+  shared_.slideOrder = settings.slideOrder;
 
-  FractalFolder = StartFolder + QStringLiteral("/fractals");
-  PaletteFolder = StartFolder + QStringLiteral("/paletts");
+  shared_.FractalFolder = LocalPath(start + QStringLiteral("/fractals"));
+  shared_.PaletteFolder = LocalPath(start + QStringLiteral("/paletts"));
   // The browsers and the slide show list these folders; a folder that cannot be made is looked
   // for in vain later, which they handle.
-  QDir().mkpath(FractalFolder);
-  QDir().mkpath(PaletteFolder);
+  QDir().mkpath(start + QStringLiteral("/fractals"));
+  QDir().mkpath(start + QStringLiteral("/paletts"));
 
   StatusPanel0->setText(QStringLiteral(" ( X,Y ) =   "));
 
@@ -136,7 +137,7 @@ TMainForm::TMainForm(const QString& startFolder, Dependencies dependencies, QWid
   FractalN1->setChecked(true);
 
   toolMode = ToolMode::FactorDrag;
-  MouseArmed = true;
+  shared_.MouseArmed = true;
   applyPaletteAtOnce = true;
 
   // The controls act from here on; setting them up above changed nothing through them.
@@ -144,6 +145,10 @@ TMainForm::TMainForm(const QString& startFolder, Dependencies dependencies, QWid
   ConnectPalette();
   ConnectTools();
   ConnectGeneralView();
+  ConnectFileCommands();
+  ConnectExportCommand();
+  ConnectScreenCommands();
+  ConnectHelpCommands();
 
   StartRenderThread(std::move(dependencies.threadLauncher));
 
@@ -207,7 +212,7 @@ void TMainForm::FormClose() {
   // A sweep running in the event processing below this call ends at its next step.
   StopAllSweeps();
   // The start folder is held as an absolute path, so no working directory needs restoring.
-  zirvanta::WriteSettings(LocalPath(StartFolder), CurrentSettings(),
+  zirvanta::WriteSettings(shared_.StartFolder, CurrentSettings(),
                           settingsAtStart_.startupCopy);
 }
 
@@ -220,8 +225,8 @@ void TMainForm::FormDestroy() {
 
 zirvanta::Settings TMainForm::CurrentSettings() const {
   zirvanta::Settings current;
-  current.slideDelay = slideDelay;
-  current.closeAfterExport = closeAfterExport;
+  current.slideDelay = shared_.slideDelay;
+  current.closeAfterExport = shared_.closeAfterExport;
   // Where the window still stands where it was put, the position it stands for is the stored
   // one, also when that had to be brought within the platform's reach.
   const QPoint position = pos();
@@ -233,7 +238,7 @@ zirvanta::Settings TMainForm::CurrentSettings() const {
     current.top = position.y();
   }
   current.palette = fractal.palette;
-  current.slideOrder = slideOrder;
+  current.slideOrder = shared_.slideOrder;
   return current;
 }
 
@@ -249,6 +254,48 @@ bool TMainForm::WaitForRenderThreadIdle(int timeoutMs) const {
 
 uint64_t TMainForm::RenderPassesCompleted() const {
   return renderThread_ ? renderThread_->PassesCompleted() : 0;
+}
+
+void TMainForm::ShowHint(const QString& hint) { StatusPanel1->setText(hint); }
+
+QRect TMainForm::PictureScreenRect() const { return {Pic->mapToGlobal(QPoint(0, 0)), Pic->size()}; }
+
+void TMainForm::SetApplicationTitle(const QString& title) {
+  // The task bar shows the main window's title.
+  setWindowTitle(title);
+}
+
+void TMainForm::FractalTaken(bool paletteTaken) {
+  view.pixelStep = zirvanta::PixelStepForWidth(fractal.viewWidth);
+  // The sliders show c truncated to their positions; c itself keeps the value taken.
+  sliderSyncSuppressed = true;
+  TrackBarCx->setValue(zirvanta::TruncClamp<int>(fractal.cx * 1000.0L, TrackBarCx->minimum(),
+                                                 TrackBarCx->maximum(), 0));
+  TrackBarCy->setValue(zirvanta::TruncClamp<int>(fractal.cy * 1000.0L, TrackBarCy->minimum(),
+                                                 TrackBarCy->maximum(), 0));
+  sliderSyncSuppressed = false;
+  ShowFactor(E_cx, fractal.cx);
+  ShowFactor(E_cy, fractal.cy);
+  view.marker = zirvanta::UpdateMarker(fractal.centreX, fractal.centreY, view.pixelStep,
+                                       view.generalStep);
+  if (paletteTaken) PaletteTaken();
+}
+
+void TMainForm::PaletteTaken() {
+  // The sliders only move: the palette taken is already in fractal.palette.
+  const bool atOnce = applyPaletteAtOnce;
+  applyPaletteAtOnce = false;
+  TrackBarR0->setValue(fractal.palette.r0);
+  TrackBarG0->setValue(fractal.palette.g0);
+  TrackBarB0->setValue(fractal.palette.b0);
+  TrackBarR1->setValue(fractal.palette.r1);
+  TrackBarG1->setValue(fractal.palette.g1);
+  TrackBarB1->setValue(fractal.palette.b1);
+  applyPaletteAtOnce = atOnce;
+  BuildPalette();
+  DrawPaletteLine();
+  const QSignalBlocker quiet(TypeOfPalette);
+  TypeOfPalette->setCurrentIndex(fractal.palette.type - 1);
 }
 
 void TMainForm::BuildPalette() { zirvanta::BuildPalette(fractal.palette, palette); }

@@ -14,6 +14,8 @@
 #include "engine/renderer.h"
 #include "engine/view.h"
 #include "files/settings.h"
+#include "forms/main_link.h"
+#include "session/shared_state.h"
 
 class QAction;
 class QActionGroup;
@@ -34,10 +36,13 @@ class TTinyButton;
 
 inline constexpr const char* kApplicationTitle = "Zirvanta 1.02";
 
-// The main window: it owns the current fractal, the palette, the view values, the two pictures
-// and the live render thread, and every other window works on its state.
-class TMainForm : public QMainWindow {
+// The main window: it owns the program's shared state, the two pictures and the live render
+// thread. Other windows get the shared state and this window's TMainLink, never this class.
+class TMainForm : public QMainWindow, public TMainLink {
   Q_OBJECT
+
+  // Declared first: the short names below and the render thread refer to it.
+  zirvanta::SharedState shared_;
 
  public:
   struct Dependencies {
@@ -49,11 +54,26 @@ class TMainForm : public QMainWindow {
   explicit TMainForm(const QString& startFolder, Dependencies dependencies = {}, QWidget* parent = nullptr);
   ~TMainForm() override;
 
-  // --- the render thread and the idle rule --------------------------------------------------
-  // Every change of what the thread reads (fractal, palette, view) is made only while this is
-  // true, and followed by WakeRenderThread().
-  bool RenderThreadIdle() const;
-  void WakeRenderThread();
+  // The state every window works on, and this window's side of it for the other windows.
+  zirvanta::SharedState& State() { return shared_; }
+  TMainLink& Link() { return *this; }
+
+  // --- TMainLink ------------------------------------------------------------------------------
+  // Every change of what the thread reads (fractal, palette, view) is made only while the thread
+  // is idle, and followed by WakeRenderThread().
+  bool RenderThreadIdle() const override;
+  void WakeRenderThread() override;
+  void ShowHint(const QString& hint) override;
+  const QCursor& ScreenCursor(int number) const override;
+  void StopAllSweeps() override;  // sets both stop requests; a running sweep ends at its next step
+  void RedrawFullScreen() override;
+  void FractalTaken(bool paletteTaken) override;
+  void PaletteTaken() override;
+  QWidget* MainWindow() override { return this; }
+  QRect PictureScreenRect() const override;
+  void SetApplicationTitle(const QString& title) override;
+
+  // --- the render thread ----------------------------------------------------------------------
   // For tests: waits until the thread is idle; false when the time ran out.
   bool WaitForRenderThreadIdle(int timeoutMs) const;
   uint64_t RenderPassesCompleted() const;
@@ -67,6 +87,29 @@ class TMainForm : public QMainWindow {
   // --- commands -------------------------------------------------------------------------------
   void CloseAppExecute();
   void FractalN1Execute();
+
+  // The file commands (U_mainform_files.cpp).
+  void OpenFractExecute();
+  void SaveCrntFrctExecute();
+  void SaveFractalExecute();
+  void OpenPaletteExecute();
+  void SavePaletteExecute();
+
+
+  // The image export (U_mainform_export.cpp).
+  void SaveImageExecute();
+
+
+  // Full screen, the slide show and its options (U_mainform_screen.cpp).
+  void FullScrExecute();
+  void SlideShowExecute();
+  void OptionsExecute();
+
+
+  // The help windows (U_mainform_help.cpp).
+  void DescriptExecute();
+  void A_ProgramExecute();
+
 
   // --- factors: the sliders are the only writers of c among the controls ---------------------
   void TrackBarCxChange(int position);
@@ -82,7 +125,6 @@ class TMainForm : public QMainWindow {
   void DownCyClick();
   void StopCxClick();
   void StopCyClick();
-  void StopAllSweeps();  // sets both stop requests; a running sweep ends at its next step
 
   // --- palette controls ---------------------------------------------------------------------
   void TrackBarR0Change(int position);
@@ -122,27 +164,16 @@ class TMainForm : public QMainWindow {
   // The values settings.dat would receive now.
   zirvanta::Settings CurrentSettings() const;
 
-  // A registered screen cursor, numbers 1 to 6 (LUPA, CENTR, SMOLL, KOEF, OPENHAND, TOFROM).
-  const QCursor& ScreenCursor(int number) const;
-
-  // --- state shared with the other windows ----------------------------------------------------
-  QString StartFolder;
-  QString FractalFolder;
-  QString PaletteFolder;
-
-  zirvanta::FractalState fractal;
-  zirvanta::Palette palette;
-  zirvanta::ViewValues view;
-
-  int32_t slideDelay = 4;
-  int32_t closeAfterExport = 0;
-  int32_t slideOrder = 0;
+  // --- the main window's own state ----------------------------------------------------------
+  // Short names for the parts of the shared state that this window's code works on most.
+  zirvanta::FractalState& fractal = shared_.fractal;
+  zirvanta::Palette& palette = shared_.palette;
+  zirvanta::ViewValues& view = shared_.view;
 
   enum class ToolMode { FactorDrag, Zoom, Centring, Hand, DragZoom };
   ToolMode toolMode = ToolMode::FactorDrag;
   float factorDragKx = 0.0f;  // sensitivities of the factor drag
   float factorDragKy = 0.0f;
-  bool MouseArmed = true;
   bool applyPaletteAtOnce = true;
   // Set while a loaded c is placed on the sliders, so that c keeps its exact value.
   bool sliderSyncSuppressed = false;
@@ -153,12 +184,6 @@ class TMainForm : public QMainWindow {
     int32_t reUpSpeed = 1, reDownSpeed = 1, imUpSpeed = 1, imDownSpeed = 1;
   };
   SweepState sweep;
-
-  bool fullScreenShown = false;
-  bool slideShowRunning = false;
-  bool exportDialogOpen = false;
-  bool optionsWindowOpen = false;
-  bool aboutWindowOpen = false;
 
   // The six small menu icons: export, save, open, quit, full screen, description.
   std::array<QIcon, 6> ImageList1;
@@ -214,14 +239,24 @@ class TMainForm : public QMainWindow {
   QMenu* ViewMenu = nullptr;
   QMenu* HelpMenu = nullptr;
   QAction* File = nullptr;
+  QAction* OpenFract = nullptr;
+  QAction* SaveCrntFrct = nullptr;
+  QAction* SaveFractal = nullptr;
+  QAction* OpenPalette = nullptr;
+  QAction* SavePalette = nullptr;
+  QAction* SaveImage = nullptr;
   QAction* CloseApp = nullptr;
   QAction* ChFract = nullptr;
   QAction* FractalN1 = nullptr;  // the menu item ZZ2C
   QAction* ZSinZ2C = nullptr;    // hidden, without a command
   QActionGroup* FractalTypes = nullptr;
   QAction* ViewF = nullptr;
+  QAction* FullScr = nullptr;
+  QAction* SlideShow = nullptr;
   QAction* Options = nullptr;
   QAction* About = nullptr;
+  QAction* Descript = nullptr;
+  QAction* A_Program = nullptr;
   QAction* KoefScr = nullptr;
   QAction* Zoom = nullptr;
   QAction* ToCur = nullptr;
@@ -253,6 +288,22 @@ class TMainForm : public QMainWindow {
   void ConnectPalette();
   void ConnectTools();
   void ConnectGeneralView();
+
+  // The file commands' own part (U_mainform_files.cpp).
+  void ConnectFileCommands();
+
+
+  // The export's own part (U_mainform_export.cpp).
+  void ConnectExportCommand();
+
+
+  // The full-screen, slide-show and options part (U_mainform_screen.cpp).
+  void ConnectScreenCommands();
+
+
+  // The help windows' part (U_mainform_help.cpp).
+  void ConnectHelpCommands();
+
 
   enum class SweepAxis { Re, Im };
   enum class SweepDirection { Up, Down };

@@ -11,19 +11,19 @@ void TMainForm::ConnectGeneralView() {
 }
 
 void TMainForm::GeneralViewMouseDown(Qt::MouseButton, Qt::MouseButtons, int x, int y) {
-  if (RenderThreadIdle() && MouseArmed) {
+  if (RenderThreadIdle() && shared_.MouseArmed) {
     zirvanta::CentreOnGeneralPixel(fractal, view, x, y);
     ApplyView();
   }
   // Unlike the picture, a press here that only re-arms does so even while a pass runs.
-  MouseArmed = true;
+  shared_.MouseArmed = true;
 }
 
 void TMainForm::GeneralViewMouseMove(Qt::MouseButtons buttons, int x, int y) {
   const zirvanta::PlanePoint point = zirvanta::GeneralMouseToPlane(x, y, view.generalStep);
   ShowCoordinates(point.x, point.y);
   // A move never re-arms.
-  if (!RenderThreadIdle() || !MouseArmed) return;
+  if (!RenderThreadIdle() || !shared_.MouseArmed) return;
   if (!(buttons & (Qt::LeftButton | Qt::RightButton))) return;
   zirvanta::CentreOnGeneralPixel(fractal, view, x, y);
   ApplyView();

@@ -291,15 +291,33 @@ void TMainForm::BuildMenu() {
   QMenuBar* bar = menuBar();
   bar->setObjectName(QStringLiteral("MainMenu1"));
 
+  // A command's key reaches it whenever the main window is enabled, also while one of the
+  // program's non-modal windows is active; a modal dialog shuts them all off.
+  auto command = [this](QMenu* menu, const char* name, const QString& caption, QKeySequence key,
+                        const QIcon& icon = {}) {
+    auto* action = new QAction(icon, caption, this);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::ApplicationShortcut);
+    if (menu) menu->addAction(action);
+    return action;
+  };
+
   FileMenu = bar->addMenu(QStringLiteral("&File"));
   File = FileMenu->menuAction();
-  // The separator stands before "&Quit"; the file commands come above it.
+  OpenFract = command(FileMenu, "OpenFract", QStringLiteral("&Open Fractal.."), Qt::Key_O,
+                      ImageList1[2]);
+  SaveCrntFrct = command(FileMenu, "SaveCrntFrct", QStringLiteral("Sav&e"), Qt::SHIFT | Qt::Key_S);
+  SaveCrntFrct->setEnabled(false);
+  SaveFractal = command(FileMenu, "SaveFractal", QStringLiteral("&Save Fractal.."), Qt::Key_S,
+                        ImageList1[1]);
+  OpenPalette = command(FileMenu, "OpenPalette", QStringLiteral("Open &Palette.."), Qt::Key_P);
+  SavePalette = command(FileMenu, "SavePalette", QStringLiteral("Sa&ve Palette.."), Qt::Key_W);
+  SaveImage = command(FileMenu, "SaveImage", QStringLiteral("S&ave as.."), Qt::Key_F7,
+                      ImageList1[0]);
   FileMenu->addSeparator();
-  CloseApp = new QAction(ImageList1[3], QStringLiteral("&Quit"), this);
-  CloseApp->setObjectName(QStringLiteral("CloseApp"));
-  CloseApp->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-  CloseApp->setShortcutContext(Qt::ApplicationShortcut);
-  FileMenu->addAction(CloseApp);
+  CloseApp = command(FileMenu, "CloseApp", QStringLiteral("&Quit"), Qt::CTRL | Qt::Key_Q,
+                     ImageList1[3]);
   connect(CloseApp, &QAction::triggered, this, &TMainForm::CloseAppExecute);
 
   FractalMenu = bar->addMenu(QStringLiteral("&Fractal"));
@@ -320,9 +338,15 @@ void TMainForm::BuildMenu() {
 
   ViewMenu = bar->addMenu(QStringLiteral("&View"));
   ViewF = ViewMenu->menuAction();
+  FullScr = command(ViewMenu, "FullScr", QStringLiteral("&Full Screen"), Qt::Key_F, ImageList1[4]);
+  SlideShow = command(ViewMenu, "SlideShow", QStringLiteral("Sli&de-Show"), Qt::Key_F10);
   Options = bar->addAction(QStringLiteral("&Options"));
+  Options->setObjectName(QStringLiteral("Options"));
   HelpMenu = bar->addMenu(QStringLiteral("&Help"));
   About = HelpMenu->menuAction();
+  Descript = command(HelpMenu, "Descript", QStringLiteral("&Description"), Qt::Key_F1,
+                     ImageList1[5]);
+  A_Program = command(HelpMenu, "A_Program", QStringLiteral("Abo&ut"), {});
 
   for (QMenu* menu : {FileMenu, FractalMenu, ViewMenu, HelpMenu}) menu->setFont(font());
 }

@@ -132,8 +132,8 @@ void TMainForm::ShowCoordinates(long double x, long double y) {
 void TMainForm::PicMouseDown(Qt::MouseButton button, Qt::MouseButtons, int x, int y) {
   if (!RenderThreadIdle()) return;
   // The first press after a browser closed on a double click only re-arms.
-  if (!MouseArmed) {
-    MouseArmed = true;
+  if (!shared_.MouseArmed) {
+    shared_.MouseArmed = true;
     return;
   }
   switch (toolMode) {
@@ -173,8 +173,8 @@ void TMainForm::PicMouseMove(Qt::MouseButtons buttons, int x, int y) {
       zirvanta::LiveMouseToPlane(x, y, fractal.centreX, fractal.centreY, view.pixelStep);
   ShowCoordinates(point.x, point.y);
   if (!RenderThreadIdle()) return;
-  if (!MouseArmed) {
-    MouseArmed = true;
+  if (!shared_.MouseArmed) {
+    shared_.MouseArmed = true;
     return;
   }
   if (!(buttons & kDragButtons)) return;

@@ -49,6 +49,29 @@ class MainFormFactorsTest : public QObject {
     QVERIFY(w.Idle());
   }
 
+  // A fractal taken from a file puts the sliders at c truncated, while c keeps its exact value;
+  // with its palette the palette controls follow without applying anything themselves.
+  void takenFractalKeepsCExact() {
+    Window w;
+    zirvanta::SharedState& shared = w->State();
+    shared.fractal.cx = 0.2855;
+    shared.fractal.cy = -0.0107;
+    shared.fractal.viewWidth = 2.5f;
+    shared.fractal.palette = {3, 10, 20, 30, 4, 5, 6};
+    w->FractalTaken(true);
+    QCOMPARE(w->TrackBarCx->value(), 285);
+    QCOMPARE(w->TrackBarCy->value(), -10);
+    QVERIFY(shared.fractal.cx == 0.2855 && shared.fractal.cy == -0.0107);
+    QCOMPARE(w->E_cx->text() + " " + w->E_cy->text(), QStringLiteral("0.2855 -0.0107"));
+    QCOMPARE(shared.view.pixelStep, zirvanta::PixelStepForWidth(2.5f));
+    QVERIFY(shared.fractal.palette == (zirvanta::PaletteParams{3, 10, 20, 30, 4, 5, 6}));
+    QCOMPARE(w->TrackBarB1->value(), 6);
+    QCOMPARE(w->TypeOfPalette->currentIndex(), 2);
+    zirvanta::Palette built;
+    zirvanta::BuildPalette(shared.fractal.palette, built);
+    QVERIFY(shared.palette == built && StripShows(*w, built) && w->applyPaletteAtOnce);
+  }
+
   // A sweep runs inside the click on its button and processes events between its steps: the tests
   // act from a posted call, which runs before the first step, and from the slider's change events.
   void repeatedPressesSpeedUpAndTheEndsReverseWithTheSpeedReached() {

@@ -104,7 +104,7 @@ class MainWindowTest : public QObject {
     auto state = [&w] {
       const zirvanta::FractalState& f = w->fractal;
       return std::tuple(f.cx, f.cy, f.centreX, f.centreY, f.viewWidth, f.fractalType, f.palette,
-                        w->palette, w->view.pixelStep, w->view.marker, w->toolMode, w->MouseArmed,
+                        w->palette, w->view.pixelStep, w->view.marker, w->toolMode, w->State().MouseArmed,
                         w->applyPaletteAtOnce, w->ChPalette->isEnabled(), w->E_cx->text());
     };
     const auto before = state();
