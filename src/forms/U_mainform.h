@@ -15,6 +15,7 @@
 #include "engine/view.h"
 #include "files/settings.h"
 #include "forms/main_link.h"
+#include "forms/titles.h"
 #include "session/shared_state.h"
 
 class QAction;
@@ -34,7 +35,6 @@ class TImageBox;
 class TPictureBox;
 class TTinyButton;
 
-inline constexpr const char* kApplicationTitle = "Zirvanta 1.02";
 
 // The main window: it owns the program's shared state, the two pictures and the live render
 // thread. Other windows get the shared state and this window's TMainLink, never this class.

@@ -1,0 +1,40 @@
+#include "file_messages.h"
+
+#include <QMessageBox>
+#include <QString>
+
+#include "files/fractal_file.h"
+#include "forms/titles.h"
+
+namespace {
+
+void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text,
+             const QString& informative = {}) {
+  QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
+  box.setInformativeText(informative);
+  box.exec();
+}
+
+}  // namespace
+
+void ShowReadFailure(QWidget* parent) {
+  ShowBox(parent, QMessageBox::NoIcon, QString::fromLatin1(kApplicationTitle),
+          QString::fromLatin1(zirvanta::kReadOpenFailedMessage));
+}
+
+void ShowWriteFailure(QWidget* parent, const zirvanta::WriteResult& result) {
+  QString informative;
+  if (result.status == zirvanta::WriteResult::Status::WriteFailed) {
+    informative = QString::fromLatin1(zirvanta::kWriteIncompleteMessage);
+  }
+  if (!result.detail.empty()) {
+    if (!informative.isEmpty()) informative += QLatin1Char('\n');
+    informative += QString::fromStdString(result.detail);
+  }
+  ShowBox(parent, QMessageBox::NoIcon, QString::fromLatin1(kApplicationTitle),
+          QString::fromLatin1(zirvanta::kWriteOpenFailedMessage), informative);
+}
+
+void ShowUnknownType(QWidget* parent, const char* text, const char* caption) {
+  ShowBox(parent, QMessageBox::Warning, QString::fromLatin1(caption), QString::fromLatin1(text));
+}
