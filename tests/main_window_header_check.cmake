@@ -1,0 +1,17 @@
+# Fails when a source file outside the main window's own units and main() includes U_mainform.h:
+# other windows reach the program through SharedState and TMainLink only.
+file(GLOB_RECURSE sources "${SOURCE_DIR}/src/*.h" "${SOURCE_DIR}/src/*.cpp")
+set(offenders "")
+foreach(source IN LISTS sources)
+  file(RELATIVE_PATH relative "${SOURCE_DIR}" "${source}")
+  if(relative MATCHES "^src/forms/U_mainform[^/]*$" OR relative STREQUAL "src/app/main.cpp")
+    continue()
+  endif()
+  file(STRINGS "${source}" includes REGEX "#include.*U_mainform\\.h")
+  if(includes)
+    list(APPEND offenders "${relative}")
+  endif()
+endforeach()
+if(offenders)
+  message(FATAL_ERROR "U_mainform.h included by: ${offenders}")
+endif()
