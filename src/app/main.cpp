@@ -5,10 +5,13 @@
 #include <exception>
 #include <system_error>
 
+#include "app/platform_choice.h"
+#include "app/termination_signals.h"
 #include "engine/fast/fast_renderer.h"
 #include "forms/U_mainform.h"
 
 int main(int argc, char* argv[]) {
+  zirvanta::AskForPlatform();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
   QApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
@@ -23,6 +26,7 @@ int main(int argc, char* argv[]) {
     TMainForm mainForm(QDir::currentPath(), std::move(dependencies));
     if (mainForm.TerminateRequested()) return EXIT_FAILURE;
     mainForm.show();
+    const zirvanta::TerminationSignals terminationSignals([] { QApplication::closeAllWindows(); });
     return QApplication::exec();
   } catch (const std::exception& error) {
     QMessageBox::critical(nullptr, QString::fromLatin1(kApplicationTitle),

@@ -61,6 +61,10 @@ QPoint PlaceablePosition(int32_t left, int32_t top) {
 
 std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
+// A Wayland compositor places top-level windows itself and never tells a client where they
+// stand: there a window's position is neither applied nor known.
+bool WindowPositionKnown() { return !QGuiApplication::platformName().startsWith(u"wayland"); }
+
 }  // namespace
 
 TMainForm::TMainForm(const QString& startFolder, Dependencies dependencies, QWidget* parent)
@@ -227,10 +231,11 @@ zirvanta::Settings TMainForm::CurrentSettings() const {
   zirvanta::Settings current;
   current.slideDelay = shared_.slideDelay;
   current.closeAfterExport = shared_.closeAfterExport;
-  // Where the window still stands where it was put, the position it stands for is the stored
-  // one, also when that had to be brought within the platform's reach.
+  // Where the window still stands where it was put, or where its position is unknown, the
+  // position it stands for is the stored one, also when that had to be brought within the
+  // platform's reach.
   const QPoint position = pos();
-  if (position == appliedPosition_) {
+  if (!WindowPositionKnown() || position == appliedPosition_) {
     current.left = settingsAtStart_.live.left;
     current.top = settingsAtStart_.live.top;
   } else {
