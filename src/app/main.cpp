@@ -7,11 +7,15 @@
 
 #include "engine/fast/fast_renderer.h"
 #include "forms/U_mainform.h"
+#include "start_folder_qt.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
   QApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
+  int exitStatus = EXIT_SUCCESS;
+  const std::optional<QString> startFolder = zirvanta::StartFolder(exitStatus);
+  if (!startFolder) return exitStatus;
   try {
     TMainForm::Dependencies dependencies;
     try {
@@ -19,8 +23,7 @@ int main(int argc, char* argv[]) {
     } catch (const std::system_error&) {
       // Without worker threads the window renders with the one-thread plain renderer.
     }
-    // The working directory at start-up is the start folder.
-    TMainForm mainForm(QDir::currentPath(), std::move(dependencies));
+    TMainForm mainForm(*startFolder, std::move(dependencies));
     if (mainForm.TerminateRequested()) return EXIT_FAILURE;
     mainForm.show();
     return QApplication::exec();
