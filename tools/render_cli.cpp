@@ -35,7 +35,7 @@ constexpr const char* kUsage =
     "  live     the 530 x 409 live view of the main window\n"
     "  general  the 81 x 65 general view, without the marker\n"
     "  picture  a W x H picture as the full-screen view draws it\n"
-    "  export   exactly the picture the export writes; DEPTH is 256, 512, 1024, 2048, 4096 or 8192\n"
+    "  export   exactly what the export writes; DEPTH is 256, 512, 1024, 2048, 4096 or 8192\n"
     "\n"
     "Options:\n"
     "  --palette FILE.ptt  colour with the palette of a palette file\n"
