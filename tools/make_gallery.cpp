@@ -1,11 +1,15 @@
 // Writes the sample gallery: a few fractals and palettes worth looking at, through the
-// program's own file routines, into FOLDER/fractals and FOLDER/paletts.
+// program's own file routines, into FOLDER/fractals and FOLDER/paletts. With --icon, writes the
+// program's icon instead: a Julia set rendered by the engine, SIZE x SIZE pixels, as a PNG file.
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <iostream>
 #include <string>
 
+#include "engine/render.h"
+#include "engine/view.h"
+#include "export/png.h"
 #include "files/fractal_file.h"
 
 namespace {
@@ -43,6 +47,39 @@ constexpr GalleryPalette kPalettes[] = {
     {"neon", {6, 20, 0, 100, 30, 3, 22}},
 };
 
+// The icon: the Douady rabbit, filling the square, in the start-up palette.
+constexpr GalleryFractal kIcon = {
+    "icon", -0.123, 0.745, 0.0f, 0.0f, 2.9f, {1, 36, 16, 12, 26, 18, 8}};
+
+int WriteIcon(const std::string& sizeText, const std::string& path) {
+  int size = 0;
+  try {
+    size = std::stoi(sizeText);
+  } catch (const std::exception&) {
+  }
+  if (size < 16 || size > 1024) {
+    std::cerr << "zirvanta-gallery: the icon's size must be 16 to 1024 pixels: " << sizeText
+              << '\n';
+    return 2;
+  }
+  zirvanta::FractalState state;
+  state.cx = kIcon.cx;
+  state.cy = kIcon.cy;
+  state.palette = kIcon.palette;
+  zirvanta::Palette palette;
+  zirvanta::BuildPalette(state.palette, palette);
+  zirvanta::Bitmap bitmap(size, size, zirvanta::PixelFormat::Bgr24);
+  zirvanta::RenderPicturePlain(
+      zirvanta::ScreenGeometry(kIcon.centreX, kIcon.centreY, kIcon.width, size, size), state,
+      palette, bitmap);
+  const zirvanta::WriteResult result = zirvanta::WritePng(path, bitmap);
+  if (!result.ok()) {
+    std::cerr << zirvanta::WriteFailureMessage(result) << '\n' << path << '\n';
+    return 2;
+  }
+  return 0;
+}
+
 bool MakeFolder(const std::string& path) {
   return ::mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
 }
@@ -50,8 +87,10 @@ bool MakeFolder(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--icon") return WriteIcon(argv[2], argv[3]);
   if (argc != 2) {
-    std::cerr << "Usage: zirvanta-gallery FOLDER\n";
+    std::cerr << "Usage: zirvanta-gallery FOLDER\n"
+                 "       zirvanta-gallery --icon SIZE OUT.png\n";
     return 2;
   }
   const std::string folder = argv[1];

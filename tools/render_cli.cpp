@@ -14,6 +14,7 @@
 #include "engine/view.h"
 #include "export/bmp.h"
 #include "export/export_job.h"
+#include "export/png.h"
 #include "files/fractal_file.h"
 
 namespace zirvanta {
@@ -23,16 +24,18 @@ constexpr int kUsageError = 2;
 
 constexpr const char* kUsage =
     "Usage:\n"
-    "  zirvanta-render [options] live FRACTAL.frc OUT.bmp\n"
-    "  zirvanta-render [options] general FRACTAL.frc OUT.bmp\n"
-    "  zirvanta-render [options] picture FRACTAL.frc W H OUT.bmp\n"
-    "  zirvanta-render [options] export FRACTAL.frc W H DEPTH OUT.bmp\n"
+    "  zirvanta-render [options] live FRACTAL.frc OUT\n"
+    "  zirvanta-render [options] general FRACTAL.frc OUT\n"
+    "  zirvanta-render [options] picture FRACTAL.frc W H OUT\n"
+    "  zirvanta-render [options] export FRACTAL.frc W H DEPTH OUT\n"
     "\n"
-    "Renders a fractal file into a 24-bit BMP image:\n"
+    "Renders a fractal file into an image: an 8-bit RGB PNG file when OUT ends in .png (in any\n"
+    "case), a 24-bit BMP file for every other name. Same pixels either way.\n"
+    "\n"
     "  live     the 530 x 409 live view of the main window\n"
     "  general  the 81 x 65 general view, without the marker\n"
     "  picture  a W x H picture as the full-screen view draws it\n"
-    "  export   exactly the file the export writes; DEPTH is 256, 512, 1024, 2048, 4096 or 8192\n"
+    "  export   exactly what the export writes; DEPTH is 256, 512, 1024, 2048, 4096 or 8192\n"
     "\n"
     "Options:\n"
     "  --palette FILE.ptt  colour with the palette of a palette file\n"
@@ -160,7 +163,7 @@ Bitmap AllocatePicture(int64_t width, int64_t height) {
 }
 
 void WritePicture(const std::string& path, const Bitmap& bitmap) {
-  const WriteResult result = WriteBmp(path, bitmap);
+  const WriteResult result = IsPngName(path) ? WritePng(path, bitmap) : WriteBmp(path, bitmap);
   if (!result.ok()) throw Failure(WriteFailureMessage(result) + "\n" + path);
 }
 
@@ -205,6 +208,7 @@ void RunExport(const Request& request, const Loaded& loaded, std::unique_ptr<Ren
 
   ExportParams params;
   params.outputPath = request.operands[4];
+  params.format = IsPngName(params.outputPath) ? ImageFormat::Png : ImageFormat::Bmp;
   params.width = width;
   params.height = height;
   params.centreX = loaded.state.centreX;

@@ -9,12 +9,16 @@
 #include "app/termination_signals.h"
 #include "engine/fast/fast_renderer.h"
 #include "forms/U_mainform.h"
+#include "start_folder_qt.h"
 
 int main(int argc, char* argv[]) {
   zirvanta::AskForPlatform();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
   QApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
+  int exitStatus = EXIT_SUCCESS;
+  const std::optional<QString> startFolder = zirvanta::StartFolder(exitStatus);
+  if (!startFolder) return exitStatus;
   try {
     TMainForm::Dependencies dependencies;
     try {
@@ -22,8 +26,7 @@ int main(int argc, char* argv[]) {
     } catch (const std::system_error&) {
       // Without worker threads the window renders with the one-thread plain renderer.
     }
-    // The working directory at start-up is the start folder.
-    TMainForm mainForm(QDir::currentPath(), std::move(dependencies));
+    TMainForm mainForm(*startFolder, std::move(dependencies));
     if (mainForm.TerminateRequested()) return EXIT_FAILURE;
     mainForm.show();
     const zirvanta::TerminationSignals terminationSignals([] { QApplication::closeAllWindows(); });

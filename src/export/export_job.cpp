@@ -13,6 +13,7 @@
 #include "engine/render.h"
 #include "engine/thread_priority.h"
 #include "export/bmp.h"
+#include "export/png.h"
 
 namespace zirvanta {
 namespace {
@@ -220,7 +221,9 @@ void ExportJob::Body() {
         if (steps_.showProgress) mailbox_.Call([&] { steps_.showProgress(row); });
       }
       if (!stopped) {
-        const WriteResult result = WriteBmp(params_.outputPath, *bitmap);
+        const WriteResult result = params_.format == ImageFormat::Png
+                                       ? WritePng(params_.outputPath, *bitmap)
+                                       : WriteBmp(params_.outputPath, *bitmap);
         bitmap.reset();
         if (result.ok()) {
           written = true;

@@ -15,6 +15,8 @@
 
 namespace zirvanta {
 
+enum class ImageFormat { Bmp, Png };
+
 // Everything one export needs, frozen before its thread starts.
 struct ExportParams {
   std::string outputPath;
@@ -28,6 +30,7 @@ struct ExportParams {
   Palette palette;           // copy of all 8191 entries
   int limit = 254;           // 254, 510, 1022, 2046, 4094 or 8190
   int priorityChoice = 0;    // 0 low, 1 normal, 2 high, 3 critical
+  ImageFormat format = ImageFormat::Bmp;
 };
 
 // The iteration limit of a depth choice 256, 512, ..., 8192: the depth minus 2; 0 for others.

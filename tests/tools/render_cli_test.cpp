@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "../export/export_test_support.h"
+#include "../export/image_decode.h"
 #include "engine/view.h"
 #include "files/fractal_file.h"
 
@@ -91,6 +92,27 @@ TEST(RenderCli, BadFilesNumbersAndSizesExitWith2AndWriteNothing) {
     EXPECT_NE(err.str().find(message), std::string::npos) << err.str();
   }
   EXPECT_EQ(dir.Entries(), (Args{"f.frc", "type2.frc"}));
+}
+
+TEST(RenderCli, NamesEndingInPngGetAPngOfTheBmpsPixels) {
+  TempDir dir;
+  const std::string f = dir.File("startup.frc");
+  ASSERT_TRUE(WriteFractalFile(f, FractalState{}).ok());
+  const Args cases[] = {{"live", f}, {"picture", f, "101", "33"}, {"export", f, "97", "45", "512"}};
+  for (const Args& c : cases) {
+    SCOPED_TRACE(c[0]);
+    for (const char* name : {"out.bmp", "out.png", "OUT.PNG", "out.png.bmp"}) {
+      Args args = c;
+      args.push_back(dir.File(name));
+      std::ostringstream out, err;
+      ASSERT_EQ(RunRenderCommand(args, out, err), 0) << err.str();
+    }
+    const std::string bmp = ReadBytes(dir.File("out.bmp"));
+    EXPECT_EQ(ReadBytes(dir.File("out.png.bmp")), bmp);
+    const testing::Pixels pixels = testing::DecodeBmp(bmp);
+    EXPECT_TRUE(testing::DecodePng(ReadBytes(dir.File("out.png"))) == pixels);
+    EXPECT_TRUE(testing::DecodePng(ReadBytes(dir.File("OUT.PNG"))) == pixels);
+  }
 }
 
 }  // namespace
