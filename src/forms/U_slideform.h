@@ -34,6 +34,9 @@ class TSlideForm : public QDialog {
   int exec() override;
   void done(int result) override;
 
+  // The timer's handler: the next slide, with the timer stopped while it is computed.
+  void Timer1Timer();
+
   // The fractal and palette of the slide shown (or of the main window before the first one).
   const zirvanta::FractalState& SlideFractal() const { return fractal_; }
   const zirvanta::Palette& SlidePalette() const { return palette_; }
@@ -48,7 +51,6 @@ class TSlideForm : public QDialog {
   void closeEvent(QCloseEvent* event) override;       // FormClose
 
  private:
-  void Timer1Timer();
   void ShowNextSlide();
   void FormClose();
 
