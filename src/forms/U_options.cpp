@@ -9,6 +9,8 @@
 #include <QSlider>
 #include <QStatusTipEvent>
 
+#include "controls/group_frame.h"
+
 namespace {
 
 constexpr int kClientWidth = 170;
@@ -63,7 +65,7 @@ TJLFOptions::TJLFOptions(zirvanta::SharedState& state, TMainLink& link, QWidget*
   BTInterval->setTickInterval(1);
   BTInterval->setStatusTip(QStringLiteral(" Establishes a delay for slide - show"));
 
-  GroupBox1 = Place(new QGroupBox(QStringLiteral("Slid show order"), this), "GroupBox1",
+  GroupBox1 = Place(new TGroupFrame(QStringLiteral("Slid show order"), this), "GroupBox1",
                     {8, 69, 153, 85});
   RadioButton1 = new QRadioButton(QStringLiteral("Forward"), GroupBox1);
   RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
