@@ -129,16 +129,6 @@ class ScreenWindowsTest : public QObject {
     }
   }
 
-  void fullScreenIsRenderedAgainAfterAnOpen() {
-    Shared s;
-    auto form = std::make_unique<TFullScreenForm>(s.state, s.link, s.picture);
-    s.state.fractal = Fractal(1, 0.285, 0.01, 0.0f, 2.0f, kOtherPalette);
-    zirvanta::BuildPalette(kOtherPalette, s.state.palette);
-    form->RenderFullScreen();
-    QCOMPARE(form->Image->Picture(), PlainScreenPicture(s.state.fractal, s.state.palette,
-                                                        form->screen()->geometry().size()));
-  }
-
   void optionsStoreOnlyOnOk() {
     const struct {
       const char* what;
@@ -158,16 +148,6 @@ class ScreenWindowsTest : public QObject {
            o.RadioButton2->setChecked(true);
            o.close();
          }, 4, 0},
-        {"Ok!", 4, 0, 4, "4", [](TJLFOptions& o) {
-           o.BTInterval->setValue(20);
-           o.RadioButton2->setChecked(true);
-           Click(o.ButOkey);
-         }, 20, 1},
-        {"random, back to forward", 13, 1, 13, "13", [](TJLFOptions& o) {
-           QVERIFY(o.RadioButton2->isChecked());
-           o.RadioButton1->setChecked(true);
-           Click(o.ButOkey);
-         }, 13, 0},
         {"delay 0 from the file", 0, 0, 1, "0", [](TJLFOptions& o) { Click(o.ButOkey); }, 1, 0},
         {"delay 99 from the file", 99, 1, 20, "99", [](TJLFOptions& o) { Click(o.CanBut); }, 99,
          1},
@@ -200,8 +180,6 @@ class ScreenWindowsTest : public QObject {
     QStatusTipEvent tip(options.BTInterval->statusTip());
     QApplication::sendEvent(options.BTInterval, &tip);
     QCOMPARE(s.link.hint, QStringLiteral(" Establishes a delay for slide - show"));
-    QCOMPARE(options.ButOkey->statusTip(), QStringLiteral(" To apply the changed installations"));
-    QCOMPARE(options.CanBut->statusTip(), QStringLiteral(" To cancel changes"));
   }
 
   // Slides: a known fractal is drawn exactly, an unknown type shows the label, a file gone since
