@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/colourer.h"
+#include "engine/drawing_surface.h"
 #include "engine/fast/fast_renderer.h"
 #include "engine/render.h"
 #include "engine/view.h"
@@ -97,6 +98,33 @@ void BenchExport(benchmark::State& state, const ExportScene* scene, Kind kind) {
   ReportRate(state, steps);
 }
 
+// The first full-screen picture of a run, 1920 x 1080 of the start-up fractal, as the full-screen
+// command makes it: its renderer started, the screen-sized picture allocated and cleared, then
+// computed. Warm: the second and later pictures, renderer and picture already there.
+void BenchFirstFullScreen(benchmark::State& state, bool warm) {
+  Palette palette;
+  BuildPalette({}, palette);
+  const FractalState fractal;
+  const PictureGeometry g = ScreenGeometry(0.0f, 0.0f, 5.0f, 1920, 1080);
+  std::unique_ptr<FastRenderer> kept;
+  std::unique_ptr<DrawingSurface> keptSurface;
+  if (warm) {
+    kept = std::make_unique<FastRenderer>();
+    keptSurface = std::make_unique<DrawingSurface>(g.width, g.height, Colour{});
+  }
+  for (auto _ : state) {
+    std::unique_ptr<FastRenderer> renderer = warm ? nullptr : std::make_unique<FastRenderer>();
+    std::unique_ptr<DrawingSurface> surface =
+        warm ? nullptr : std::make_unique<DrawingSurface>(g.width, g.height, Colour{});
+    FastRenderer& r = warm ? *kept : *renderer;
+    if (warm) r.ForgetStoredPictures();
+    (warm ? *keptSurface : *surface).Draw([&](Bitmap& pixels) {
+      r.RenderPicture(g, fractal, palette, pixels);
+    });
+    benchmark::ClobberMemory();
+  }
+}
+
 // Plain, fast and recoloured pictures; plain (one run, it is slow), fast and no-cycle exports.
 void Register() {
   auto add = [](const char* name, auto bench, const auto* scene, Kind kind) {
@@ -109,6 +137,12 @@ void Register() {
   for (auto [name, scene] : {std::pair{"S4_export_start_up", &kS4}, {"S5_export_zoom", &kS5}})
     for (Kind kind : {kPlain, kFast, kFastWithoutCycles})
       if (auto* b = add(name, &BenchExport, scene, kind); kind == kPlain) b->Iterations(1);
+  for (const bool warm : {false, true}) {
+    benchmark::RegisterBenchmark(warm ? "S6_full_screen_again" : "S6_first_full_screen",
+                                 &BenchFirstFullScreen, warm)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+  }
 }
 
 }  // namespace

@@ -215,6 +215,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::FormClose() {
   // A sweep running in the event processing below this call ends at its next step.
   StopAllSweeps();
+  CloseScreenWindows();
   // The start folder is held as an absolute path, so no working directory needs restoring.
   zirvanta::WriteSettings(shared_.StartFolder, CurrentSettings(),
                           settingsAtStart_.startupCopy);
@@ -329,11 +330,6 @@ void TMainForm::FractalN1Execute() {
   zirvanta::SetDefaultView(fractal, view);
   zirvanta::SelectColourer(fractal, zirvanta::kFractalTypeZSquaredPlusC);
   WakeRenderThread();
-}
-
-int TMainForm::SlideTimerIntervalMs(int32_t delaySeconds) {
-  constexpr int32_t kLongest = std::numeric_limits<int>::max() / 1000;
-  return std::clamp(delaySeconds, int32_t{1}, kLongest) * 1000;
 }
 
 void TMainForm::RegisterCursors() {

@@ -18,6 +18,12 @@
 #include "forms/titles.h"
 #include "session/shared_state.h"
 
+// Full screen, the slide show and its options.
+#include "files/slide_list.h"
+#include "forms/U_fullscreen.h"
+#include "forms/owned_window.h"
+class TJLFOptions;
+
 class QAction;
 class QActionGroup;
 class QCheckBox;
@@ -104,6 +110,9 @@ class TMainForm : public QMainWindow, public TMainLink {
   void FullScrExecute();
   void SlideShowExecute();
   void OptionsExecute();
+  // The open full-screen and options windows, or null.
+  TFullScreenForm* FullScreenForm() const;
+  TJLFOptions* OptionsForm() const;
 
 
   // The help windows (U_mainform_help.cpp).
@@ -156,10 +165,6 @@ class TMainForm : public QMainWindow, public TMainLink {
   void GeneralViewMouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, int x, int y);
   void GeneralViewMouseMove(Qt::MouseButtons buttons, int x, int y);
   void GeneralViewMouseUp(Qt::MouseButton button, Qt::MouseButtons buttons, int x, int y);
-
-  // The slide show's timer interval for a delay as settings.dat may hold it: at least one
-  // second, and never more than a timer can take.
-  static int SlideTimerIntervalMs(int32_t delaySeconds);
 
   // The values settings.dat would receive now.
   zirvanta::Settings CurrentSettings() const;
@@ -299,6 +304,16 @@ class TMainForm : public QMainWindow, public TMainLink {
 
   // The full-screen, slide-show and options part (U_mainform_screen.cpp).
   void ConnectScreenCommands();
+  void CloseScreenWindows();  // at FormClose: the full-screen and options windows
+  zirvanta::Renderer& ScreenRenderer();
+  // A renderer of their own for the full-screen and slide pictures, made at the first picture,
+  // and the two pictures, kept for the run. The windows below go first, while all this lives.
+  std::unique_ptr<zirvanta::Renderer> screenRenderer_;
+  std::unique_ptr<TScreenPicture> fullScreenPicture_;
+  std::unique_ptr<TScreenPicture> slidePicture_;
+  zirvanta::SlideRandom slideRandom_;
+  OwnedWindow<TFullScreenForm> fullScreenForm_;
+  OwnedWindow<TJLFOptions> optionsForm_;
 
 
   // The help windows' part (U_mainform_help.cpp).
