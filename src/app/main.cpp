@@ -10,8 +10,7 @@
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
-  QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
-  QApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
+  SetApplicationIdentity();  // titles stay exactly as each window sets them
   try {
     TMainForm::Dependencies dependencies;
     try {
