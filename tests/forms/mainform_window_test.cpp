@@ -79,6 +79,30 @@ class MainWindowTest : public QObject {
     }
   }
 
+  // The sliders' thumbs as the style paints them, and the status bar's first panel.
+  void thumbLengthsAndTheFirstStatusPanel() {
+    Window w;
+    const std::pair<QSlider*, int> thumbs[] = {{w->TrackBarCx, 10}, {w->TrackBarCy, 10},
+                                               {w->TrackBarR0, 9}, {w->TrackBarB1, 9}};
+    for (const auto& [slider, length] : thumbs) {
+      QStyleOptionSlider option;
+      option.initFrom(slider);
+      option.orientation = slider->orientation();
+      option.minimum = slider->minimum();
+      option.maximum = slider->maximum();
+      option.sliderPosition = option.sliderValue = slider->value();
+      option.tickPosition = slider->tickPosition();
+      option.tickInterval = slider->tickInterval();
+      option.subControls = QStyle::SC_All;
+      QCOMPARE(slider->style()->subControlRect(QStyle::CC_Slider, &option,
+                                               QStyle::SC_SliderHandle, slider).width(), length);
+    }
+    const QRect panel0(w->StatusPanel0->mapTo(w.form.get(), QPoint(0, 0)), w->StatusPanel0->size());
+    QCOMPARE(QPoint(panel0.left(), panel0.width()), QPoint(0, 160));
+    QCOMPARE(w->StatusPanel1->mapTo(w.form.get(), QPoint(0, 0)).x() + w->StatusPanel1->width(),
+             690);
+  }
+
   void destroyingTheWindowDuringAPassWaitsForIt() {
     auto w = std::make_unique<Window>();
     QVERIFY(w->HoldAPass([&] { (*w)->WakeRenderThread(); }));
