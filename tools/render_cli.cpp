@@ -152,7 +152,9 @@ Loaded LoadFractal(const std::string& fractalPath,
   if (palettePath) {
     const ReadOutcome palette = ReadPaletteFile(*palettePath, loaded.state, loaded.palette);
     if (!palette.opened) throw Failure(AboutFile(*palettePath, kReadOpenFailedMessage));
-    if (!palette.paletteTypeKnown) err << AboutFile(*palettePath, kUnknownPaletteTypeMessage) << '\n';
+    if (!palette.paletteTypeKnown) {
+      err << AboutFile(*palettePath, kUnknownPaletteTypeMessage) << '\n';
+    }
   }
   return loaded;
 }

@@ -114,7 +114,9 @@ struct Drain {
     if (::pipe(fds) != 0) throw std::runtime_error("pipe");
     reader = std::thread([this] {
       char buffer[4096];
-      for (ssize_t got; (got = ::read(fds[0], buffer, sizeof buffer)) > 0;) bytes.append(buffer, got);
+      for (ssize_t got; (got = ::read(fds[0], buffer, sizeof buffer)) > 0;) {
+        bytes.append(buffer, static_cast<size_t>(got));
+      }
       ::close(fds[0]);
     });
   }
