@@ -8,6 +8,8 @@
 #include <optional>
 #include <system_error>
 
+#include <unistd.h>
+
 #include "engine/bitmap.h"
 #include "engine/fast/fast_renderer.h"
 #include "engine/render.h"
@@ -35,7 +37,9 @@ constexpr const char* kUsage =
     "  live     the 530 x 409 live view of the main window\n"
     "  general  the 81 x 65 general view, without the marker\n"
     "  picture  a W x H picture as the full-screen view draws it\n"
-    "  export   exactly what the export writes; DEPTH is 256, 512, 1024, 2048, 4096 or 8192\n"
+    "  export   exactly the file the export writes; DEPTH is 256, 512, 1024, 2048, 4096 or 8192\n"
+    "OUT ending in .png (any case) is a PNG file, any other name a BMP file; '-' is standard\n"
+    "output. A device or FIFO is written into, never replaced.\n"
     "\n"
     "Options:\n"
     "  --palette FILE.ptt  colour with the palette of a palette file\n"
@@ -48,7 +52,7 @@ constexpr const char* kUsage =
 struct Request {
   std::string command;
   std::vector<std::string> operands;
-  std::string palettePath;
+  std::optional<std::string> palettePath;  // an empty name is a file that cannot be read
   bool progress = false;
   bool plain = false;
   bool time = false;
@@ -81,6 +85,11 @@ int64_t ParseSide(const std::string& text, const char* what) {
   return *value;
 }
 
+// "-4" is a number (refused later as a size), not an option.
+bool IsNegativeNumber(const std::string& arg) {
+  return arg.size() > 1 && arg[0] == '-' && arg[1] >= '0' && arg[1] <= '9';
+}
+
 Request ParseArguments(const std::vector<std::string>& args) {
   Request request;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -104,7 +113,7 @@ Request ParseArguments(const std::vector<std::string>& args) {
       request.plain = true;
     } else if (arg == "--time") {
       request.time = true;
-    } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
+    } else if (arg.size() > 1 && arg[0] == '-' && !IsNegativeNumber(arg)) {
       throw Failure("zirvanta-render: unknown option '" + arg + "'");
     } else if (request.command.empty()) {
       request.command = arg;
@@ -122,6 +131,11 @@ size_t OperandCount(const std::string& command) {
   return 0;
 }
 
+// A message about a file: the program's text after the file's name.
+std::string AboutFile(const std::string& path, const std::string& text) {
+  return "zirvanta-render: " + (path.empty() ? std::string("''") : path) + ": " + text;
+}
+
 struct Loaded {
   FractalState state;
   Palette palette;
@@ -129,20 +143,22 @@ struct Loaded {
 
 // Reads the fractal as the program does with the fractal's palette in use, starting from the
 // start-up state, then the palette file if one was given.
-Loaded LoadFractal(const std::string& fractalPath, const std::string& palettePath,
-                   std::ostream& err) {
+Loaded LoadFractal(const std::string& fractalPath,
+                   const std::optional<std::string>& palettePath, std::ostream& err) {
   Loaded loaded;
   BuildPalette(loaded.state.palette, loaded.palette);
   const ReadOutcome fractal = ReadFractalFile(fractalPath, loaded.state, loaded.palette, true);
-  if (!fractal.opened) throw Failure(std::string(kReadOpenFailedMessage) + " " + fractalPath);
-  if (!fractal.fractalTypeKnown) throw Failure(kUnknownFractalTypeMessage);
+  if (!fractal.opened) throw Failure(AboutFile(fractalPath, kReadOpenFailedMessage));
+  if (!fractal.fractalTypeKnown) throw Failure(AboutFile(fractalPath, kUnknownFractalTypeMessage));
   if (fractal.paletteTypeChecked && !fractal.paletteTypeKnown) {
-    err << kUnknownPaletteTypeMessage << '\n';
+    err << AboutFile(fractalPath, kUnknownPaletteTypeMessage) << '\n';
   }
-  if (!palettePath.empty()) {
-    const ReadOutcome palette = ReadPaletteFile(palettePath, loaded.state, loaded.palette);
-    if (!palette.opened) throw Failure(std::string(kReadOpenFailedMessage) + " " + palettePath);
-    if (!palette.paletteTypeKnown) err << kUnknownPaletteTypeMessage << '\n';
+  if (palettePath) {
+    const ReadOutcome palette = ReadPaletteFile(*palettePath, loaded.state, loaded.palette);
+    if (!palette.opened) throw Failure(AboutFile(*palettePath, kReadOpenFailedMessage));
+    if (!palette.paletteTypeKnown) {
+      err << AboutFile(*palettePath, kUnknownPaletteTypeMessage) << '\n';
+    }
   }
   return loaded;
 }
@@ -164,7 +180,7 @@ Bitmap AllocatePicture(int64_t width, int64_t height) {
 
 void WritePicture(const std::string& path, const Bitmap& bitmap) {
   const WriteResult result = IsPngName(path) ? WritePng(path, bitmap) : WriteBmp(path, bitmap);
-  if (!result.ok()) throw Failure(WriteFailureMessage(result) + "\n" + path);
+  if (!result.ok()) throw Failure(AboutFile(path, WriteFailureMessage(result)));
 }
 
 class ProgressBar {
@@ -298,7 +314,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         return 0;
       }
     }
-    const Request request = ParseArguments(args);
+    Request request = ParseArguments(args);
     if (request.command.empty()) throw Failure(std::string("zirvanta-render: no command\n") + kUsage);
     const size_t expected = OperandCount(request.command);
     if (expected == 0) {
@@ -307,6 +323,14 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     if (request.operands.size() != expected) {
       throw Failure("zirvanta-render: " + request.command + " takes " + std::to_string(expected) +
                     " arguments\n" + kUsage);
+    }
+    std::string& output = request.operands.back();
+    if (output == "-") {
+      // Standard output, written into as it is (a pipe, a file, /dev/null), never replaced.
+      if (::isatty(STDOUT_FILENO)) {
+        throw Failure("zirvanta-render: standard output is a terminal; name a file or redirect it");
+      }
+      output = "/dev/stdout";
     }
     return Run(request, err, makeRenderer);
   } catch (const Failure& failure) {

@@ -14,8 +14,7 @@
 int main(int argc, char* argv[]) {
   zirvanta::AskForPlatform();
   QApplication application(argc, argv);
-  QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
-  QApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
+  SetApplicationIdentity();  // titles stay exactly as each window sets them
   int exitStatus = EXIT_SUCCESS;
   const std::optional<QString> startFolder = zirvanta::StartFolder(exitStatus);
   if (!startFolder) return exitStatus;

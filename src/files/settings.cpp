@@ -25,23 +25,18 @@ auto FieldsOf(S& settings) {
                     &p.type,              &settings.slideOrder};
 }
 
-constexpr size_t kLeftAt = 8;
-constexpr size_t kTopAt = 12;
-
 }  // namespace
 
 SettingsAtStart ReadSettings(const std::string& folder) {
   SettingsAtStart result;
   std::string bytes;
   if (ReadFileStart(SettingsPath(folder), kSettingsFileSize, bytes)) {
+    // A file that opens gives the position, whatever its length; fields it does not hold in full
+    // keep their defaults.
+    result.positionFromFile = true;
     const RecordReader record(bytes);
-    result.positionFromFile = record.Holds(kTopAt, 4);
     const auto fields = FieldsOf(result.live);
-    for (size_t i = 0; i < fields.size(); ++i) {
-      // A left edge without its top is no position: the window is centred instead.
-      if (4 * i == kLeftAt && !result.positionFromFile) continue;
-      record.Int32(4 * i, *fields[i]);
-    }
+    for (size_t i = 0; i < fields.size(); ++i) record.Int32(4 * i, *fields[i]);
   }
 
   result.startupCopy = result.live;

@@ -30,8 +30,8 @@ struct SettingsAtStart {
 };
 
 // Reads settings.dat from the folder. Missing or unreadable: the defaults, silently. A short
-// file: the fields it holds in full are taken, the others keep their defaults; the position
-// counts as read only when both left and top are in the file.
+// file: the fields it holds in full are taken, the others keep their defaults (a position of
+// (0, 0)); the position counts as read all the same.
 SettingsAtStart ReadSettings(const std::string& folder);
 
 // Writes settings.dat into the folder when current differs from the start-up copy. Returns

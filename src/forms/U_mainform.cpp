@@ -50,13 +50,15 @@ const CursorResource kCursors[7] = {
 constexpr int kCursorSmoll = 3;
 constexpr int kCursorKoef = 4;
 
-// X11 keeps window positions in 16 bits; a stored position beyond that (a damaged or edited
-// settings.dat) is brought this far in, which is still far off every screen.
-constexpr int kPositionLimit = 30000;
-
-QPoint PlaceablePosition(int32_t left, int32_t top) {
-  return {std::clamp(left, -kPositionLimit, kPositionLimit),
-          std::clamp(top, -kPositionLimit, kPositionLimit)};
+// Whether some part of the top edge of a window of that width at (left, top) lies on a screen.
+bool TopEdgeOnAScreen(int32_t left, int32_t top, int width) {
+  const auto screens = QGuiApplication::screens();
+  return std::any_of(screens.begin(), screens.end(), [&](const QScreen* screen) {
+    const QRect area = screen->geometry();
+    const int64_t right = int64_t{left} + std::max(width, 1) - 1;
+    return top >= area.top() && top <= area.bottom() && left <= area.right() &&
+           right >= area.left();
+  });
 }
 
 std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
@@ -64,6 +66,16 @@ std::string LocalPath(const QString& path) { return QFile::encodeName(path).toSt
 // A Wayland compositor places top-level windows itself and never tells a client where they
 // stand: there a window's position is neither applied nor known.
 bool WindowPositionKnown() { return !QGuiApplication::platformName().startsWith(u"wayland"); }
+
+// Whether one of the window's enabled commands (its own actions, the menu's included) has the
+// key of the event as its shortcut.
+bool IsCommandKey(const QMainWindow& window, const QKeyEvent& key) {
+  const QKeySequence pressed(key.keyCombination());
+  const QList<QAction*> actions = window.findChildren<QAction*>();
+  return std::any_of(actions.begin(), actions.end(), [&](const QAction* action) {
+    return action->isEnabled() && action->shortcuts().contains(pressed);
+  });
+}
 
 }  // namespace
 
@@ -192,19 +204,23 @@ void TMainForm::StartRenderThread(zirvanta::LiveRenderThread::Launcher launcher)
 
 void TMainForm::FormCreate() {
   adjustSize();
-  if (settingsAtStart_.positionFromFile) {
-    appliedPosition_ = PlaceablePosition(settingsAtStart_.live.left, settingsAtStart_.live.top);
-  } else {
+  zirvanta::Settings& live = settingsAtStart_.live;
+  const QSize windowSize = frameGeometry().size();
+  // A stored position that would leave the window's top edge on no screen (a damaged file, one
+  // from a larger desktop) is not taken: the window is centred, and the stored value differs
+  // from it, so the file gets the new position at close.
+  if (!settingsAtStart_.positionFromFile ||
+      !TopEdgeOnAScreen(live.left, live.top, windowSize.width())) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize screenSize = screen ? screen->geometry().size() : QSize();
-    const QSize windowSize = frameGeometry().size();
-    const int32_t left = zirvanta::TruncToInt32((screenSize.width() - windowSize.width()) * 0.5L);
-    const int32_t top = zirvanta::TruncToInt32((screenSize.height() - windowSize.height()) * 0.5L);
-    settingsAtStart_.live.left = settingsAtStart_.startupCopy.left = left;
-    settingsAtStart_.live.top = settingsAtStart_.startupCopy.top = top;
-    appliedPosition_ = PlaceablePosition(left, top);
+    live.left = zirvanta::TruncToInt32((screenSize.width() - windowSize.width()) * 0.5L);
+    live.top = zirvanta::TruncToInt32((screenSize.height() - windowSize.height()) * 0.5L);
+    if (!settingsAtStart_.positionFromFile) {
+      settingsAtStart_.startupCopy.left = live.left;
+      settingsAtStart_.startupCopy.top = live.top;
+    }
   }
-  move(appliedPosition_);
+  move(live.left, live.top);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -232,16 +248,13 @@ zirvanta::Settings TMainForm::CurrentSettings() const {
   zirvanta::Settings current;
   current.slideDelay = shared_.slideDelay;
   current.closeAfterExport = shared_.closeAfterExport;
-  // Where the window still stands where it was put, or where its position is unknown, the
-  // position it stands for is the stored one, also when that had to be brought within the
-  // platform's reach.
-  const QPoint position = pos();
-  if (!WindowPositionKnown() || position == appliedPosition_) {
+  // A Wayland compositor never tells where the window stands: it stands for the stored position.
+  if (WindowPositionKnown()) {
+    current.left = pos().x();
+    current.top = pos().y();
+  } else {
     current.left = settingsAtStart_.live.left;
     current.top = settingsAtStart_.live.top;
-  } else {
-    current.left = position.x();
-    current.top = position.y();
   }
   current.palette = fractal.palette;
   current.slideOrder = shared_.slideOrder;
@@ -251,6 +264,10 @@ zirvanta::Settings TMainForm::CurrentSettings() const {
 bool TMainForm::RenderThreadIdle() const { return renderThread_ && renderThread_->Idle(); }
 
 void TMainForm::WakeRenderThread() {
+  if (wakesHeld_) {
+    wakeWasAsked_ = true;
+    return;
+  }
   if (renderThread_) renderThread_->Wake();
 }
 
@@ -361,6 +378,14 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
       watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this;
   // Hints go to the status bar only: no control of this window shows a tooltip.
   if (event->type() == QEvent::ToolTip && ownWidget) return true;
+  // A command's key runs the command and goes no further: a control of this window may not
+  // claim it for itself (Home in a read-only box, Delete, the arrows), which it would do by
+  // accepting the override event that precedes every shortcut.
+  if (event->type() == QEvent::ShortcutOverride && ownWidget &&
+      IsCommandKey(*this, *static_cast<QKeyEvent*>(event))) {
+    event->ignore();
+    return true;
+  }
   // The window sees keys before its controls do, while it is the active window.
   if (event->type() == QEvent::KeyPress && ownWidget && isActiveWindow() &&
       FormKeyDown(*static_cast<QKeyEvent*>(event))) {

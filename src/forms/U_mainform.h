@@ -332,6 +332,9 @@ class TMainForm : public QMainWindow, public TMainLink {
   void PaletteChanged();  // DrawPaletteLine after BuildPalette, then wake the thread
 
   void ChooseTool(ToolMode mode);
+  // Sets both factor sliders of one mouse move; their change events write both parts of c
+  // before the one wake that follows, so the thread's next pass sees both.
+  void SetFactorSlidersTogether(int positionX, int positionY);
   void ApplyView();  // UpdateMarker, then wake the thread
   void ShowCoordinates(long double x, long double y);
 
@@ -344,7 +347,6 @@ class TMainForm : public QMainWindow, public TMainLink {
   int lastX_ = 0, lastY_ = 0;
 
   zirvanta::SettingsAtStart settingsAtStart_;
-  QPoint appliedPosition_;  // where the window was put; stands for the stored position
 
   std::unique_ptr<zirvanta::Renderer> renderer_;
   // The pictures the thread copies its passes onto; they outlive the thread.
@@ -352,5 +354,7 @@ class TMainForm : public QMainWindow, public TMainLink {
   zirvanta::DrawingSurface generalPicture_;
   std::unique_ptr<zirvanta::LiveRenderThread> renderThread_;
   bool renderThreadCreated_ = false;
+  bool wakesHeld_ = false;     // set while SetFactorSlidersTogether runs
+  bool wakeWasAsked_ = false;  // a wake came while they were held
   bool terminateRequested_ = false;
 };

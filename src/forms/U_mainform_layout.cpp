@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QSlider>
 #include <QStatusBar>
@@ -25,6 +26,10 @@ namespace {
 constexpr int kClientWidth = 690;
 constexpr int kClientHeight = 554;
 constexpr int kStatusBarHeight = 19;
+constexpr int kFactorThumbLength = 10;
+constexpr int kPaletteThumbLength = 9;
+constexpr int kStatusPanel0Width = 160;
+constexpr int kStatusPanelGap = 2;
 
 // DejaVu Sans at these pixel sizes keeps every caption inside its box.
 QFont UiFont(int pixelSize) {
@@ -52,9 +57,26 @@ QToolButton* GlyphButton(QWidget* parent, const char* name, const char* glyph, Q
   return button;
 }
 
+// The application's style with a thumb of the given length along the slider.
+class ThumbLengthStyle final : public QProxyStyle {
+ public:
+  explicit ThumbLengthStyle(int length) : length_(length) {}
+  int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                  const QWidget* widget) const override {
+    if (metric == PM_SliderLength) return length_;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+
+ private:
+  int length_;
+};
+
 QSlider* Slider(QWidget* parent, const char* name, QRect place, int minimum, int maximum,
-                int tickEvery, const QString& hint) {
+                int tickEvery, const QString& hint, int thumbLength) {
   auto* slider = new QSlider(Qt::Horizontal, parent);
+  auto* style = new ThumbLengthStyle(thumbLength);
+  style->setParent(slider);
+  slider->setStyle(style);
   slider->setObjectName(QLatin1String(name));
   slider->setGeometry(place);
   slider->setRange(minimum, maximum);
@@ -198,10 +220,10 @@ void TMainForm::BuildFactorsGroup(QWidget* client) {
                        QStringLiteral(" Reduces by one step = 0.001 current value Im (C)"));
 
   TrackBarCx = Slider(GroupBox1, "TrackBarCx", {5, 50, 87, 23}, -2000, 2000, 400,
-                      QStringLiteral(" Changes Re (C)"));
+                      QStringLiteral(" Changes Re (C)"), kFactorThumbLength);
   TrackBarCx->setValue(402);
   TrackBarCy = Slider(GroupBox1, "TrackBarCy", {5, 138, 87, 23}, -2000, 2000, 400,
-                      QStringLiteral(" Changes Im(C)"));
+                      QStringLiteral(" Changes Im(C)"), kFactorThumbLength);
   TrackBarCy->setValue(339);
 
   auto sweepButton = [this](const char* name, const char* glyph, QPoint at, const QString& hint) {
@@ -245,9 +267,9 @@ void TMainForm::BuildPaletteGroup(QWidget* client) {
     Caption(PalBox, QLatin1String(levelNames[k]), {8, top + 8});
     Caption(PalBox, QLatin1String(periodNames[k]), {280, top + 8});
     levels[k] = Slider(PalBox, (QByteArray("TrackBar") + levelNames[k]).constData(),
-                       {24, top, 241, 22}, 0, 100, 4, levelHints[k]);
+                       {24, top, 241, 22}, 0, 100, 4, levelHints[k], kPaletteThumbLength);
     periods[k] = Slider(PalBox, (QByteArray("TrackBar") + periodNames[k]).constData(),
-                        {296, top, 241, 22}, 0, 40, 2, periodHints[k]);
+                        {296, top, 241, 22}, 0, 40, 2, periodHints[k], kPaletteThumbLength);
   }
   TrackBarR0 = levels[0];
   TrackBarG0 = levels[1];
@@ -357,15 +379,18 @@ void TMainForm::BuildStatusBar() {
   StatusBar1->setSizeGripEnabled(false);
   StatusBar1->setFixedSize(kClientWidth, kStatusBarHeight);
   setStatusBar(StatusBar1);
+  // The panels are placed by hand: the bar's own layout would indent the first one.
   StatusPanel0 = new QLabel(StatusBar1);
   StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
-  StatusPanel0->setFixedWidth(160);
+  StatusPanel0->setGeometry(0, kStatusPanelGap, kStatusPanel0Width,
+                            kStatusBarHeight - kStatusPanelGap);
   StatusPanel1 = new QLabel(StatusBar1);
   StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+  const int secondLeft = kStatusPanel0Width + kStatusPanelGap;
+  StatusPanel1->setGeometry(secondLeft, kStatusPanelGap, kClientWidth - secondLeft,
+                            kStatusBarHeight - kStatusPanelGap);
   for (QLabel* panel : {StatusPanel0, StatusPanel1}) {
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setTextFormat(Qt::PlainText);
   }
-  StatusBar1->addWidget(StatusPanel0);
-  StatusBar1->addWidget(StatusPanel1, 1);
 }

@@ -180,13 +180,11 @@ void TMainForm::PicMouseMove(Qt::MouseButtons buttons, int x, int y) {
   if (!(buttons & kDragButtons)) return;
   switch (toolMode) {
     case ToolMode::FactorDrag:
-      // Each slider's change event takes the new position under its own idle test.
-      TrackBarCx->setValue(zirvanta::FactorDragPosition(pressPositionX_, x - pressX_, factorDragKx,
-                                                        TrackBarCx->minimum(),
-                                                        TrackBarCx->maximum()));
-      TrackBarCy->setValue(zirvanta::FactorDragPosition(pressPositionY_, pressY_ - y, factorDragKy,
-                                                        TrackBarCy->minimum(),
-                                                        TrackBarCy->maximum()));
+      SetFactorSlidersTogether(
+          zirvanta::FactorDragPosition(pressPositionX_, x - pressX_, factorDragKx,
+                                       TrackBarCx->minimum(), TrackBarCx->maximum()),
+          zirvanta::FactorDragPosition(pressPositionY_, pressY_ - y, factorDragKy,
+                                       TrackBarCy->minimum(), TrackBarCy->maximum()));
       break;
     case ToolMode::Hand:
       zirvanta::PanLiveView(fractal, view, lastX_, lastY_, x, y);
@@ -204,6 +202,18 @@ void TMainForm::PicMouseMove(Qt::MouseButtons buttons, int x, int y) {
     case ToolMode::Zoom:
     case ToolMode::Centring:
       break;
+  }
+}
+
+void TMainForm::SetFactorSlidersTogether(int positionX, int positionY) {
+  // The thread stays asleep until the end: each change event finds it idle and writes its part.
+  wakesHeld_ = true;
+  TrackBarCx->setValue(positionX);
+  TrackBarCy->setValue(positionY);
+  wakesHeld_ = false;
+  if (wakeWasAsked_) {
+    wakeWasAsked_ = false;
+    WakeRenderThread();
   }
 }
 

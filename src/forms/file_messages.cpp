@@ -23,16 +23,9 @@ void ShowReadFailure(QWidget* parent) {
 }
 
 void ShowWriteFailure(QWidget* parent, const zirvanta::WriteResult& result) {
-  QString informative;
-  if (result.status == zirvanta::WriteResult::Status::WriteFailed) {
-    informative = QString::fromLatin1(zirvanta::kWriteIncompleteMessage);
-  }
-  if (!result.detail.empty()) {
-    if (!informative.isEmpty()) informative += QLatin1Char('\n');
-    informative += QString::fromStdString(result.detail);
-  }
   ShowBox(parent, QMessageBox::NoIcon, QString::fromLatin1(kApplicationTitle),
-          QString::fromLatin1(zirvanta::kWriteOpenFailedMessage), informative);
+          QString::fromLatin1(zirvanta::kWriteOpenFailedMessage),
+          QString::fromStdString(zirvanta::WriteFailureDetail(result)));
 }
 
 void ShowUnknownType(QWidget* parent, const char* text, const char* caption) {

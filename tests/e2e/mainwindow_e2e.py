@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""The real program under Xvfb in a fresh start folder: the first window shows the engine's plain
-passes pixel for pixel (e2e_support checks that at every start); Ctrl+Q on an unchanged window
+"""The real program under Xvfb in a fresh start folder: the first window, titled "Zirvanta 1.02"
+exactly, shows the engine's plain passes pixel for pixel (e2e_support checks both at every start);
+its window class is Zirvanta; Ctrl+Q on an unchanged window
 writes no settings.dat; moving the window to (101, 77) writes it with that position."""
 import os
 import sys
@@ -13,6 +14,10 @@ def scenario(start_program):
     for folder in ("fractals", "paletts"):
         if not os.path.isdir(os.path.join(session.start, folder)):
             e2e.fail("the start folder has no %s folder" % folder)
+    # The desktop knows the program by its window class; the title is the title alone.
+    classed = session.xdotool("search", "--onlyvisible", "--class", "^Zirvanta$").stdout
+    if session.window.encode() not in classed.split():
+        e2e.fail("the main window's class is not Zirvanta")
     session.close_with_ctrl_q()
     if session.settings() is not None:
         e2e.fail("closing an unchanged window wrote settings.dat")

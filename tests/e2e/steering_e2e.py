@@ -8,6 +8,7 @@ import e2e_support as e2e
 
 SETTLE = 1.5  # seconds to wait before deciding that a picture did not change
 PLUS_CX = (584 + 75 + 6, 142 + 32 + 4)
+E_CX = (584 + 10 + 30, 142 + 32 + 8)
 TO_APPLY = (40 + 556 + 7, 412 + 48 + 8)
 PALETTE_TYPE = (40 + 556 + 36, 412 + 16 + 10)
 
@@ -39,8 +40,10 @@ def scenario(start_program):
     session.key("u")
     session.expect("the U key", "type", 2)
 
+    # Home goes to its command also after a click into the read-only Re(c) box.
+    session.click(E_CX)
     session.key("Home")
-    session.expect("the Home key", "home")
+    session.expect("the Home key after a click into the Re(c) box", "home")
     session.click(e2e.GENERAL_VIEW, (20, 20))
     session.expect("a click on the general view", "general", 20, 20)
     session.key("k")

@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <bit>
+#include <cstring>
 #include <cstdint>
 #include <functional>
 #include <random>
+#include <thread>
 
 #include "file_test_support.h"
 #include "files/atomic_write.h"
@@ -50,22 +54,113 @@ TEST(WriteFileAtomically, FullDiskMidwayKeepsTheOldFileAndLeavesNoTemporary) {
   const std::string big(64 * 1024, 'n');
   EXPECT_TRUE(SucceedsWithFileSizeLimit(4096, [&] {
     const WriteResult replaced = Write(dir.File("picture.bmp"), big);
-    return replaced.status == Status::WriteFailed &&
-           WriteFailureMessage(replaced).starts_with(kWriteIncompleteMessage + "\n"s) &&
+    return replaced.status == Status::WriteFailed && replaced.previousKept &&
+           WriteFailureMessage(replaced).starts_with(kWriteOpenFailedMessage + "\n"s +
+                                                     kWriteIncompleteMessage + "\n") &&
            Write(dir.File("new.bmp"), big).status == Status::WriteFailed;
   }));
   EXPECT_EQ(ReadBytes(dir.File("picture.bmp")), "old content");
   EXPECT_EQ(dir.Entries(), Names{"picture.bmp"});
 }
 
-TEST(WriteFileAtomically, TargetsThatCannotBeReplacedAreLeftAsTheyWere) {
-  // A missing folder is met by the export and zirvanta-render tests.
+// Runs body in a forked child that cannot create files in a folder of mode 0555 (as nobody when
+// the test runs as root, which no permission bit stops).
+bool SucceedsUnprivileged(const std::function<bool()>& body) {
+  return SucceedsWithFileSizeLimit(RLIM_INFINITY, [&] {
+    return (::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0)) && body();
+  });
+}
+
+TEST(WriteFileAtomically, AWritableFileInAFolderThatRefusesNewFilesIsWrittenInPlace) {
   TempDir dir;
-  fs::create_directory(dir.File("a.frc"));
-  WriteBytes(dir.File("a.frc/inside"), "keep");
-  EXPECT_EQ(Write(dir.File("a.frc"), "data").status, Status::OpenFailed);
-  EXPECT_EQ(ReadBytes(dir.File("a.frc/inside")), "keep");
-  EXPECT_EQ(dir.Entries(), Names{"a.frc"});
+  const std::string file = dir.File("settings.dat"), locked = dir.File("locked.frc");
+  WriteBytes(file, "a longer old content");
+  WriteBytes(locked, "locked");
+  fs::permissions(file, fs::perms(0666));
+  fs::permissions(locked, fs::perms(0444));
+  fs::permissions(dir.path, fs::perms(0555));
+  const std::string big(64 * 1024, 'n');
+  EXPECT_TRUE(SucceedsUnprivileged([&] {
+    return Write(file, "new").ok() && ReadBytes(file) == "new" &&
+           Write(dir.File("new.ptt"), "x").status == Status::OpenFailed &&
+           Write(locked, "x").status == Status::OpenFailed;
+  }));
+  // A short write in place is reported; the old content is gone and the message says so.
+  EXPECT_TRUE(SucceedsUnprivileged([&] {
+    if (!SucceedsWithFileSizeLimit(4096, [&] {
+          const WriteResult cut = Write(file, big);
+          return cut.status == Status::WriteFailed && !cut.previousKept &&
+                 WriteFailureDetail(cut).starts_with(kWriteIncompleteInPlaceMessage + "\n"s);
+        })) {
+      return false;
+    }
+    return ReadBytes(file).size() == 4096;
+  }));
+  fs::permissions(dir.path, fs::perms(0700));
+  EXPECT_EQ(ReadBytes(locked), "locked");
+  EXPECT_EQ(dir.Entries(), (Names{"locked.frc", "settings.dat"}));
+}
+
+// Names that are not regular files: devices and FIFOs are written into and stay what they were;
+// what cannot be written is refused with its reason and left as it was.
+TEST(WriteFileAtomically, TargetsThatAreNotRegularFilesAreNeverReplaced) {
+  TempDir dir;
+  const std::string data = "BM" + std::string(70000, 'p');  // more than a pipe holds
+  struct stat info {};
+  auto kind = [&](const std::string& name) {
+    return ::lstat(dir.File(name).c_str(), &info) == 0 ? info.st_mode & S_IFMT : 0;
+  };
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(::mknod(dir.File("null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
+    ASSERT_EQ(::mknod(dir.File("disk").c_str(), S_IFBLK | 0600, ::makedev(7, 0)), 0);
+  }
+  ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+  fs::create_symlink(dir.File("fifo"), dir.File("to-fifo"));
+  fs::create_symlink(dir.File("nowhere/x"), dir.File("dangling"));
+  fs::create_symlink(dir.File("missing"), dir.File("dangling2"));
+  fs::create_symlink(dir.File("loop2"), dir.File("loop1"));
+  fs::create_symlink(dir.File("loop1"), dir.File("loop2"));
+  const struct { const char* name; WriteTargetKind kind; mode_t mode; } cases[] = {
+      {"null", WriteTargetKind::Stream, S_IFCHR}, {"fifo", WriteTargetKind::Stream, S_IFIFO},
+      {"to-fifo", WriteTargetKind::Stream, S_IFLNK}, {"disk", WriteTargetKind::Refused, S_IFBLK},
+      {"dangling", WriteTargetKind::Refused, S_IFLNK},
+      {"dangling2", WriteTargetKind::Refused, S_IFLNK},
+      {"loop1", WriteTargetKind::Refused, S_IFLNK}, {".", WriteTargetKind::Refused, S_IFDIR}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (!root && (c.mode == S_IFCHR || c.mode == S_IFBLK)) continue;
+    EXPECT_EQ(ExamineWriteTarget(dir.File(c.name)).kind, c.kind);
+    std::string read;
+    std::thread reader;
+    if (std::string(c.name).find("fifo") != std::string::npos) {
+      reader = std::thread([&] { read = ReadBytes(dir.File("fifo")); });
+    }
+    const WriteResult result = Write(dir.File(c.name), data);
+    if (reader.joinable()) reader.join();
+    EXPECT_EQ(result.ok(), c.kind == WriteTargetKind::Stream) << result.detail;
+    EXPECT_TRUE(result.ok() || (result.status == Status::OpenFailed && !result.detail.empty()));
+    EXPECT_TRUE(!reader.joinable() && (read.empty() || read == data));
+    EXPECT_EQ(kind(c.name), c.mode);
+  }
+  EXPECT_FALSE(fs::exists(dir.File("missing")));
+
+  // A reader that goes early fails the write, and the process lives on.
+  std::thread early([&] {
+    const int fd = ::open(dir.File("fifo").c_str(), O_RDONLY);
+    char some[10];
+    EXPECT_EQ(::read(fd, some, sizeof some), 10);
+    ::close(fd);
+  });
+  const WriteResult cut = Write(dir.File("fifo"), data);
+  early.join();
+  EXPECT_EQ(cut.status, Status::WriteFailed);
+  EXPECT_EQ(cut.detail, std::strerror(EPIPE));
+  EXPECT_EQ(kind("fifo"), S_IFIFO);
+  const Names expected = root ? Names{"dangling", "dangling2", "disk", "fifo", "loop1", "loop2",
+                                      "null", "to-fifo"}
+                              : Names{"dangling", "dangling2", "fifo", "loop1", "loop2", "to-fifo"};
+  EXPECT_EQ(dir.Entries(), expected);
 }
 
 TEST(WriteFileAtomically, ReplacesWholeThroughASymbolicLinkKeepingTheMode) {
@@ -218,15 +313,14 @@ void CheckAllReaders(const TempDir& dir, const std::string& bytes) {
     const std::string same = dir.File(reader == 2 ? "ptt" : "frc");
     EXPECT_TRUE(ReadAs(dir.File(kSettingsFileName), reader) == ReadAs(same, reader)) << reader;
   }
-  // A left edge without its top is no position.
+  // A file that opens gives the position, however short: (0, 0) where it holds none.
   const SettingsAtStart actual = ReadSettings(dir.path);
-  WriteBytes(dir.File(kSettingsFileName),
-             Overlay(EncodeSettings(Settings{}), bytes.size() < 16 ? bytes.substr(0, 8) : bytes,
-                     {4, 8, 12, 16, 20, 24, 28, 32, 36, 40, 44, 48}));
+  WriteBytes(dir.File(kSettingsFileName), Overlay(EncodeSettings(Settings{}), bytes,
+                                                  {4, 8, 12, 16, 20, 24, 28, 32, 36, 40, 44, 48}));
   const SettingsAtStart expected = ReadSettings(dir.path);
   EXPECT_EQ(actual.live, expected.live);
   EXPECT_EQ(actual.startupCopy, expected.startupCopy);
-  EXPECT_EQ(actual.positionFromFile, bytes.size() >= 16);
+  EXPECT_TRUE(actual.positionFromFile && expected.positionFromFile);
 }
 
 TEST(ReaderFuzz, EveryTruncationOfValidRecordsAndRandomBytes) {

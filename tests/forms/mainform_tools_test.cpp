@@ -115,19 +115,23 @@ class MainFormToolsTest : public QObject {
     w->TrackBarCx->setValue(0);
     QVERIFY(w.Idle());
     Press(w->Pic, {100, 200});
-    const std::pair<QPoint, int> moves[] = {
-        {{153, 200}, 399},  // 53 x 7.5471697 = 399.99999
-        {{154, 200}, 407}, {{600, 200}, 2000}, {{-200, 200}, -2000}};
-    for (const auto& [to, position] : moves) {
-      MoveTo(w->Pic, to);
-      QCOMPARE(w->TrackBarCx->value(), position);
-      QCOMPARE(w->fractal.cx, zirvanta::FactorOfPosition(position));
-      QCOMPARE(w->TrackBarCy->value(), 339);
-      QVERIFY(w.Idle());
+    // Both sliders of one move reach c: dragging up increases Im(c), right Re(c).
+    const struct { QPoint to; int x, y; } moves[] = {
+        {{153, 200}, 399, 339},  // 53 x 7.5471697 = 399.99999
+        {{154, 200}, 407, 339}, {{600, 200}, 2000, 339}, {{-200, 200}, -2000, 339},
+        {{190, 110}, 679, 1219},  // 90 x 7.5471697 and 90 x 9.7799511
+        {{10, 290}, -679, -541}};
+    for (const auto& [to, x, y] : moves) {
+      // The move's pass is held, so no later event can make up for a part the move missed.
+      QVERIFY(w.HoldAPass([&] { MoveTo(w->Pic, to); }));
+      QCOMPARE(QPoint(w->TrackBarCx->value(), w->TrackBarCy->value()), QPoint(x, y));
+      QCOMPARE(w->fractal.cx, zirvanta::FactorOfPosition(x));
+      QCOMPARE(w->fractal.cy, zirvanta::FactorOfPosition(y));
+      QCOMPARE(w->E_cx->text() + ' ' + w->E_cy->text(),
+               QString::number(x / 1000.0) + ' ' + QString::number(y / 1000.0));
+      QVERIFY(w.Release() && ShowsPlainPasses(*w));
     }
-    MoveTo(w->Pic, {100, 150});  // dragging up increases Im(c)
-    QVERIFY(w->TrackBarCy->value() > 339);
-    Release(w->Pic, {100, 150});
+    Release(w->Pic, {10, 290});
     QVERIFY(w.Idle());
   }
 
@@ -150,11 +154,13 @@ class MainFormToolsTest : public QObject {
     }
     QCOMPARE(w->TrackBarCx->value(), 402);  // the slider with the focus did not see the keys
 
-    // Home, with the focus on a slider that would otherwise jump to its minimum, and the fractal
-    // type command: the default view, c kept.
+    // Home, with the focus on a slider that would otherwise jump to its minimum or on a
+    // read-only box that would take it for its cursor, and the fractal type command: the default
+    // view, c kept. The boxes let the tool keys through as well.
     for (const std::function<void()>& reset : std::initializer_list<std::function<void()>>{
-             [&] { Key(w->TrackBarCx, Qt::Key_Home); }, [&] { w->FractalN1->trigger(); }}) {
-      Key(w->TrackBarCx, Qt::Key_C);
+             [&] { Key(w->TrackBarCx, Qt::Key_Home); }, [&] { Key(w->E_cx, Qt::Key_Home); },
+             [&] { Key(w->E_cy, Qt::Key_Home); }, [&] { w->FractalN1->trigger(); }}) {
+      Key(w->E_cy, Qt::Key_C);
       ClickAt(w->Pic, {10, 10});
       QVERIFY(w.Idle());
       reset();

@@ -19,40 +19,57 @@ class MainWindowTest : public QObject {
 
   void settingsAreWrittenAtCloseOnlyWhenChanged() {
     const Settings stored{7, 1, 40, 30, {2, 50, 60, 70, 10, 20, 30}, 1};
-    Settings type12 = stored, type1 = stored, far = stored;
+    Settings type12 = stored, type1 = stored, far = stored, lost = stored;
     type12.palette.type = 12;
     type1.palette.type = 1;
-    std::tie(far.left, far.top) = std::pair(INT_MAX, INT_MIN);  // X11 cannot hold it
+    std::tie(far.left, far.top) = std::pair(INT_MAX, INT_MIN);
+    std::tie(lost.left, lost.top) = std::pair(-30000, -30000);
+    // Ten bytes: delay and close-after only; the position counts as read, at (0, 0).
+    Settings shortFile;
+    std::tie(shortFile.slideDelay, shortFile.closeAfterExport) = std::pair(9, 1);
     // The first start, with no settings.dat, is checked on the real program by mainwindow_e2e.
     const struct {
       const char* what;
       Settings file;
+      size_t length;
       bool move;
-      std::optional<Settings> written;  // with the position the window was moved to, if it was
-    } cases[] = {{"stored", stored, false, {}}, {"stored, moved", stored, true, stored},
-                 {"palette type 12", type12, false, type1}, {"far away", far, false, {}}};
+      bool centred;                     // the stored position is on no screen
+      std::optional<Settings> written;  // with the window's position at close, if written
+    } cases[] = {{"stored", stored, 48, false, false, {}},
+                 {"stored, moved", stored, 48, true, false, stored},
+                 {"palette type 12", type12, 48, false, false, type1},
+                 {"far away", far, 48, false, true, far},
+                 {"lost", lost, 48, false, true, lost},
+                 {"ten bytes", shortFile, 10, false, false, {}}};
     for (const auto& c : cases) {
       QTemporaryDir folder;
       QFile file(folder.filePath("settings.dat"));
-      const std::string bytes = zirvanta::EncodeSettings(c.file);
-      QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes.data(), 48) == 48);
+      const std::string bytes = zirvanta::EncodeSettings(c.file).substr(0, c.length);
+      QVERIFY(file.open(QIODevice::WriteOnly) &&
+              file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()));
       file.close();
       Settings expected = c.written.value_or(c.file);
       {
         TMainForm form(folder.path());
         QCOMPARE(form.TrackBarR0->value(), expected.palette.r0);
         QCOMPARE(form.TypeOfPalette->currentIndex(), expected.palette.type - 1);
-        QCOMPARE(form.pos(), QPoint(std::clamp(c.file.left, -30000, 30000),
-                                    std::clamp(c.file.top, -30000, 30000)));
+        QCOMPARE(form.State().slideDelay, expected.slideDelay);
+        const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+        const QSize window = form.frameGeometry().size();
+        const QPoint centre((screen.width() - window.width()) / 2,
+                            (screen.height() - window.height()) / 2);
+        QCOMPARE(form.pos(), c.centred ? centre : QPoint(c.file.left, c.file.top));
         QVERIFY(form.WaitForRenderThreadIdle(kPatienceMs));
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(!form.frameGeometry().intersected(form.screen()->geometry()).isEmpty());
+        QPoint at = form.pos();
         if (c.move) {
-          const QPoint moved = form.pos() + QPoint(1, 0);
-          form.move(moved);
-          QTRY_COMPARE(form.pos(), moved);
-          std::tie(expected.left, expected.top) = std::pair(moved.x(), moved.y());
+          at += QPoint(1, 0);
+          form.move(at);
+          QTRY_COMPARE(form.pos(), at);
         }
+        std::tie(expected.left, expected.top) = std::pair(at.x(), at.y());
         file.remove();  // so that any write shows
         form.close();
       }
@@ -60,6 +77,30 @@ class MainWindowTest : public QObject {
       QVERIFY2(!c.written || file.readAll().toStdString() == zirvanta::EncodeSettings(expected),
                c.what);
     }
+  }
+
+  // The sliders' thumbs as the style paints them, and the status bar's first panel.
+  void thumbLengthsAndTheFirstStatusPanel() {
+    Window w;
+    const std::pair<QSlider*, int> thumbs[] = {{w->TrackBarCx, 10}, {w->TrackBarCy, 10},
+                                               {w->TrackBarR0, 9}, {w->TrackBarB1, 9}};
+    for (const auto& [slider, length] : thumbs) {
+      QStyleOptionSlider option;
+      option.initFrom(slider);
+      option.orientation = slider->orientation();
+      option.minimum = slider->minimum();
+      option.maximum = slider->maximum();
+      option.sliderPosition = option.sliderValue = slider->value();
+      option.tickPosition = slider->tickPosition();
+      option.tickInterval = slider->tickInterval();
+      option.subControls = QStyle::SC_All;
+      QCOMPARE(slider->style()->subControlRect(QStyle::CC_Slider, &option,
+                                               QStyle::SC_SliderHandle, slider).width(), length);
+    }
+    const QRect panel0(w->StatusPanel0->mapTo(w.form.get(), QPoint(0, 0)), w->StatusPanel0->size());
+    QCOMPARE(QPoint(panel0.left(), panel0.width()), QPoint(0, 160));
+    QCOMPARE(w->StatusPanel1->mapTo(w.form.get(), QPoint(0, 0)).x() + w->StatusPanel1->width(),
+             690);
   }
 
   void destroyingTheWindowDuringAPassWaitsForIt() {

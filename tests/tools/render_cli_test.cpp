@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "../export/export_test_support.h"
 #include "../export/image_decode.h"
@@ -69,13 +76,18 @@ TEST(RenderCli, BadFilesNumbersAndSizesExitWith2AndWriteNothing) {
   const std::string f = dir.File("f.frc"), out = dir.File("out.bmp");
   ASSERT_TRUE(WriteFractalFile(f, FractalState{}).ok());
   ASSERT_TRUE(WriteFractalFile(dir.File("type2.frc"), {.fractalType = 2, .palette = {}}).ok());
+  std::filesystem::create_symlink(dir.File("missing.bmp"), dir.File("dangling"));
   std::vector<std::pair<Args, std::string>> cases = {
       {{"live", dir.File("missing.frc"), out}, kReadOpenFailedMessage},
       {{"live", dir.File("type2.frc"), out}, kUnknownFractalTypeMessage},
       {{"--palette", dir.File("missing.ptt"), "live", f, out}, kReadOpenFailedMessage},
       {{"live", f, dir.File("no/folder/out.bmp")}, kWriteOpenFailedMessage},
       {{"picture", f, "100000", "100000", out}, "too large for a BMP file"},
-      {{"picture", f, "-4", "10", out}, "unknown option '-4'"},
+      {{"--palette", "", "live", f, out}, kReadOpenFailedMessage},
+      {{"picture", f, "-4", "10", out}, "at least 1: '-4'"},
+      {{"export", f, "10", "-10", "1024", out}, "at least 1: '-10'"},
+      {{"export", f, "10", "10", "-1024", out}, "the depth must be"},
+      {{"live", f, dir.File("dangling")}, "symbolic link to a file that does not exist"},
       {{"export", f, "10", "10", "8192", out, "extra"}, "takes 5 arguments"},
       {{"paint", f, out}, "unknown command"},
       {{"--threads", "0", "live", f, out}, "--threads takes"}};
@@ -91,7 +103,71 @@ TEST(RenderCli, BadFilesNumbersAndSizesExitWith2AndWriteNothing) {
     EXPECT_EQ(RunRenderCommand(args, out, err), 2) << ::testing::PrintToString(args);
     EXPECT_NE(err.str().find(message), std::string::npos) << err.str();
   }
-  EXPECT_EQ(dir.Entries(), (Args{"f.frc", "type2.frc"}));
+  EXPECT_EQ(dir.Entries(), (Args{"dangling", "f.frc", "type2.frc"}));
+}
+
+// Reads what a thread writes into the fd while it runs, until every writer has closed it.
+struct Drain {
+  int fds[2] = {-1, -1};
+  std::string bytes;
+  std::thread reader;
+  Drain() {
+    if (::pipe(fds) != 0) throw std::runtime_error("pipe");
+    reader = std::thread([this] {
+      char buffer[4096];
+      for (ssize_t got; (got = ::read(fds[0], buffer, sizeof buffer)) > 0;) {
+        bytes.append(buffer, static_cast<size_t>(got));
+      }
+      ::close(fds[0]);
+    });
+  }
+  std::string Finish() { reader.join(); return bytes; }
+};
+
+TEST(RenderCli, DevicesFifosAndStandardOutputAreWrittenIntoAndNeverReplaced) {
+  TempDir dir;
+  const std::string f = dir.File("f.frc");
+  const FractalState state{1, -0.8, 0.156, 0.1f, -0.05f, 2.0f, {}};
+  ASSERT_TRUE(WriteFractalFile(f, state).ok());
+  const std::string picture =
+      PlainPicture(LiveGeometry(0.1f, -0.05f, PixelStepForWidth(2.0f)), state);
+  ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+  const bool root = ::geteuid() == 0;  // a copy of /dev/null, made where the test may
+  if (root) {
+    ASSERT_EQ(::mknod(dir.File("null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
+  }
+  auto kind = [&](const char* name) {
+    struct stat info {};
+    return ::lstat(dir.File(name).c_str(), &info) == 0 ? info.st_mode & S_IFMT : 0;
+  };
+
+  std::ostringstream out, err;
+  if (root) {
+    EXPECT_EQ(RunRenderCommand({"live", f, dir.File("null")}, out, err), 0) << err.str();
+  }
+  std::string fromFifo;
+  std::thread reader([&] { fromFifo = ReadBytes(dir.File("fifo")); });
+  EXPECT_EQ(RunRenderCommand({"live", f, dir.File("fifo")}, out, err), 0) << err.str();
+  reader.join();
+  EXPECT_TRUE(fromFifo == picture);
+
+  // "-": standard output, here a pipe.
+  Drain drain;
+  std::fflush(stdout);
+  const int savedOut = ::dup(STDOUT_FILENO);
+  ::dup2(drain.fds[1], STDOUT_FILENO);
+  ::close(drain.fds[1]);
+  const int status = RunRenderCommand({"--plain", "live", f, "-"}, out, err);
+  ::dup2(savedOut, STDOUT_FILENO);
+  ::close(savedOut);
+  EXPECT_EQ(status, 0) << err.str();
+  EXPECT_TRUE(drain.Finish() == picture);
+
+  EXPECT_EQ(kind("fifo"), S_IFIFO);
+  if (root) {
+    EXPECT_EQ(kind("null"), S_IFCHR);
+  }
+  EXPECT_EQ(dir.Entries(), root ? (Args{"f.frc", "fifo", "null"}) : (Args{"f.frc", "fifo"}));
 }
 
 TEST(RenderCli, NamesEndingInPngGetAPngOfTheBmpsPixels) {
