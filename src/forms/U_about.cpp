@@ -67,8 +67,9 @@ QImage TAboutForm::GoodByeImage() {
   zirvanta::Palette palette;
   zirvanta::BuildPalette(fractal.palette, palette);
   zirvanta::Bitmap bitmap(kPictureSize, kPictureSize, zirvanta::PixelFormat::Bgrx32);
-  zirvanta::RenderPicturePlain(zirvanta::ScreenGeometry(0.0f, 0.0f, 2.4f, kPictureSize, kPictureSize),
-                               fractal, palette, bitmap);
+  zirvanta::RenderPicturePlain(
+      zirvanta::ScreenGeometry(0.0f, 0.0f, 2.4f, kPictureSize, kPictureSize), fractal, palette,
+      bitmap);
   QImage image(bitmap.Row(0), kPictureSize, kPictureSize, static_cast<qsizetype>(bitmap.Stride()),
                QImage::Format_RGB32);
   return image.copy();

@@ -46,7 +46,7 @@ TDscrptForm::TDscrptForm(zirvanta::SharedState& state, TMainLink& link)
   layout->addWidget(RichEdit1);
 
   RichEdit1->clear();
-  LoadDescription(QString::fromStdString(state.StartFolder) + QStringLiteral("/Description.rtf"));
+  LoadDescription(state.StartFolder + "/Description.rtf");
 
   QRect place(0, 0, kWidth, kInitialHeight);
   place.moveCenter(link.MainWindow()->frameGeometry().center());
@@ -54,14 +54,15 @@ TDscrptForm::TDscrptForm(zirvanta::SharedState& state, TMainLink& link)
 }
 
 QString TDscrptForm::FallbackText() {
-  return QStringLiteral(" Показать описание невозможно.В каталоге программы\n"
-                        "отсутствует файл описания - Description.rtf");
+  return QStringLiteral(
+      " Показать описание невозможно.В каталоге программы\n"
+      "отсутствует файл описания - Description.rtf");
 }
 
 // A missing file, and one that cannot be shown (not a regular file, too large, unreadable, not
 // rich text), give the two fallback lines; anything the reader makes of a rich-text file is shown.
-void TDscrptForm::LoadDescription(const QString& path) {
-  const zirvanta::DocumentFileRead file = zirvanta::ReadDocumentFile(path.toStdString());
+void TDscrptForm::LoadDescription(const std::string& path) {
+  const zirvanta::DocumentFileRead file = zirvanta::ReadDocumentFile(path);
   if (file.status == zirvanta::DocumentFileRead::Status::Ok) {
     const zirvanta::RtfDocument document = zirvanta::ReadRtf(file.bytes);
     if (document.isRtf) {

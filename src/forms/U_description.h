@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <string>
 
 #include "forms/main_link.h"
 #include "session/shared_state.h"
@@ -29,5 +30,5 @@ class TDscrptForm : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;  // FormKeyDown, before the box
 
  private:
-  void LoadDescription(const QString& path);
+  void LoadDescription(const std::string& path);
 };

@@ -35,7 +35,8 @@ QTextCharFormat CharFormat(const zirvanta::RtfDocument& source, const zirvanta::
   format.setFontWeight(run.bold ? QFont::Bold : QFont::Normal);
   format.setFontItalic(run.italic);
   format.setFontUnderline(run.underline);
-  if (run.colour) format.setForeground(QColor(run.colour->red, run.colour->green, run.colour->blue));
+  if (run.colour)
+    format.setForeground(QColor(run.colour->red, run.colour->green, run.colour->blue));
   return format;
 }
 

@@ -178,7 +178,9 @@ class Reader {
  private:
   // --- groups -------------------------------------------------------------------------------
   GroupState& State() { return states_.back(); }
-  bool Skipping() const { return overflowDepth_ > 0 || states_.back().destination == Destination::Skip; }
+  bool Skipping() const {
+    return overflowDepth_ > 0 || states_.back().destination == Destination::Skip;
+  }
 
   void OpenGroup() {
     fallbackLeft_ = 0;
@@ -293,7 +295,9 @@ class Reader {
         chars.fontNumber = parameter;
         chars.fontSet = true;
         return;
-      case Word::FontSize: chars.sizeHalfPoints = hasParameter ? Clamp(parameter, 2, 3276) : 24; return;
+      case Word::FontSize:
+        chars.sizeHalfPoints = hasParameter ? Clamp(parameter, 2, 3276) : 24;
+        return;
       case Word::Colour: chars.colourIndex = parameter; return;
       case Word::Pard: paragraph = RtfParagraphFormat{}; return;
       case Word::AlignLeft: paragraph.alignment = RtfAlignment::Left; return;

@@ -2,9 +2,9 @@
 // main window's Help commands.
 #include <sys/stat.h>
 
+#include "form_test_support.h"
 #include "forms/U_about.h"
 #include "forms/U_description.h"
-#include "form_test_support.h"
 #include "main_link_double.h"
 
 using namespace form_test;
@@ -22,7 +22,8 @@ struct Folder {
 };
 
 bool Near(QColor colour, int red, int green, int blue, int tolerance) {
-  return std::abs(colour.red() - red) <= tolerance && std::abs(colour.green() - green) <= tolerance &&
+  return std::abs(colour.red() - red) <= tolerance &&
+         std::abs(colour.green() - green) <= tolerance &&
          std::abs(colour.blue() - blue) <= tolerance;
 }
 
@@ -59,8 +60,9 @@ class HelpWindowsTest : public QObject {
 
   void descriptionShowsTheManualWithItsFormatting() {
     Folder folder;
-    folder.Write(R"({\rtf1\ansi\deff0{\fonttbl{\f0\fswiss Arial;}}{\colortbl;\red128\green0\blue0;})"
-                 R"(\pard\qc\b\fs28\cf1 Heading\par\pard\plain\li720 Body {\b F1}\tab text\par})");
+    folder.Write(
+        R"({\rtf1\ansi\deff0{\fonttbl{\f0\fswiss Arial;}}{\colortbl;\red128\green0\blue0;})"
+        R"(\pard\qc\b\fs28\cf1 Heading\par\pard\plain\li720 Body {\b F1}\tab text\par})");
     MainLinkDouble link;
     TDscrptForm form(folder.state, link);
     QTextDocument* document = form.RichEdit1->document();
@@ -149,7 +151,8 @@ class HelpWindowsTest : public QObject {
         const QColor c = image.pixelColor(x, y);
         orange += Near(c, 240, 120, 0, 45);
         yellow += c.red() > 170 && c.green() > 170 && c.blue() < 40;
-        const bool edge = image.pixelColor(x - 1, y) == Qt::black || image.pixelColor(x + 1, y) == Qt::black;
+        const bool edge =
+            image.pixelColor(x - 1, y) == Qt::black || image.pixelColor(x + 1, y) == Qt::black;
         greenAtEdge += edge && c != Qt::black && c.green() > c.red() + 40;
       }
     }
