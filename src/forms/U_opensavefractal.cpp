@@ -185,7 +185,8 @@ void TOpenSaveFractal::FillList() {
     FileList->setCurrentRow(row);
   }
   const std::string& entry = entries_[static_cast<size_t>(row)];
-  browser.ChosenPath = zirvanta::EntryPath(state_.FractalFolder, entry, zirvanta::kFractalExtension);
+  browser.ChosenPath =
+      zirvanta::EntryPath(state_.FractalFolder, entry, zirvanta::kFractalExtension);
   browser.ChosenName = entry;
   FileName->setText(ShownName(entry));
   PreviewFile();
@@ -219,7 +220,8 @@ void TOpenSaveFractal::FileListClick(int row) {
   zirvanta::BrowserExchange& browser = state_.browser;
   const std::string& entry = entries_[static_cast<size_t>(row)];
   browser.FileChosen = true;
-  browser.ChosenPath = zirvanta::EntryPath(state_.FractalFolder, entry, zirvanta::kFractalExtension);
+  browser.ChosenPath =
+      zirvanta::EntryPath(state_.FractalFolder, entry, zirvanta::kFractalExtension);
   browser.ChosenName = entry;
   FileName->setText(ShownName(entry));
   browser.FractalListIndex = row;

@@ -93,6 +93,8 @@ void PlaceBrowser(QWidget& dialog, const zirvanta::SharedState& state, TMainLink
   const QSize size = dialog.size();
   long double left, top;
   if (state.windows.fullScreenShown) {
+    // Above the full-screen view, which stays on top of the other windows.
+    dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
     const QRect screen = ScreenOf(link)->geometry();
     left = screen.left() + (screen.width() - size.width()) * 0.5L;
     top = screen.top() + (screen.height() - size.height()) * 0.5L - 30;

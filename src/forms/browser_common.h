@@ -58,7 +58,8 @@ std::string LocalName(const QString& name);
 QString ShownName(const std::string& name);
 
 // Places a browser: centred 30 pixels above the screen's centre while the full-screen view is
-// shown, otherwise centred over the live view and at 0.3 of the main window's free height.
+// shown (and kept above it), otherwise centred over the live view and at 0.3 of the main
+// window's free height.
 void PlaceBrowser(QWidget& dialog, const zirvanta::SharedState& state, TMainLink& link);
 // Centres a dialog over the main window.
 void PlaceOverMainWindow(QWidget& dialog, TMainLink& link);

@@ -31,7 +31,8 @@ def dialog(session, title):
     found = []
 
     def shown():
-        found[:] = session.xdotool("search", "--onlyvisible", "--name", "^%s$" % title).stdout.split()
+        found[:] = session.xdotool("search", "--onlyvisible", "--name",
+                                   "^%s$" % title).stdout.split()
         return bool(found)
 
     e2e.wait_until(shown, "the window \"%s\" did not open" % title, 0.2)

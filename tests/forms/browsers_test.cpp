@@ -243,7 +243,8 @@ class BrowsersTest : public QObject {
     QCOMPARE(boxes.seen.size(), size_t{1});
     QCOMPARE(boxes.seen[0].caption, QStringLiteral("Confirmation of replacement"));
     QCOMPARE(boxes.seen[0].text,
-             QStringLiteral("The file with such name already exists.\n To replace an existing file?"));
+             QStringLiteral("The file with such name already exists.\n"
+                            " To replace an existing file?"));
     QVERIFY(browser.isVisible());
 
     for (const char* name : {"../escape", "a/b", ".", ".."}) {
@@ -272,7 +273,9 @@ class BrowsersTest : public QObject {
 
   void renamingChecksTheListAndNeverReplaces() {
     Folder f;
-    for (const char* name : {"a.frc", "b.frc", "spiral.frc", "x.y.frc"}) f.AddFractal(name, 0.3, 0.5);
+    for (const char* name : {"a.frc", "b.frc", "spiral.frc", "x.y.frc"}) {
+      f.AddFractal(name, 0.3, 0.5);
+    }
     MainLinkDouble link;
     f.state.browser.BrowserOpenMode = true;
     f.state.browser.FractalListIndex = 0;
@@ -301,7 +304,8 @@ class BrowsersTest : public QObject {
     QCOMPARE(seen.size(), size_t{3});
     QCOMPARE(seen[0].caption, QStringLiteral("The warning of concurrence"));
     QCOMPARE(seen[0].text,
-             QStringLiteral("The file with such name already exists.\n Choose other name of a file."));
+             QStringLiteral("The file with such name already exists.\n"
+                            " Choose other name of a file."));
     QCOMPARE(seen[0].icon, QMessageBox::Warning);
     for (size_t i : {1, 2}) {
       QCOMPARE(seen[i].caption, QStringLiteral("Error at renaming"));
@@ -377,7 +381,9 @@ class BrowsersTest : public QObject {
 
   void paletteDeleteRestoresBeforeRefillingAndRenameRepreviews() {
     Folder f;
-    for (const char* name : {"a.ptt", "b.ptt", "c.ptt"}) f.AddPalette(name, {3, 50, 50, 50, 9, 9, 9});
+    for (const char* name : {"a.ptt", "b.ptt", "c.ptt"}) {
+      f.AddPalette(name, {3, 50, 50, 50, 9, 9, 9});
+    }
     MainLinkDouble link;
     f.state.browser.BrowserOpenMode = true;
     f.state.browser.PaletteListIndex = 2;

@@ -205,7 +205,8 @@ class MainFormFilesTest : public QObject {
     NameInNextBrowser<TOSPalette>(QStringLiteral("warm"), &TOSPalette::FileText);
     Command(w, Qt::Key_W);
     const std::string palettePath = w->State().PaletteFolder + "/warm.ptt";
-    QCOMPARE(Bytes(palettePath), QByteArray::fromStdString(zirvanta::EncodePalette(w->fractal.palette)));
+    QCOMPARE(Bytes(palettePath),
+             QByteArray::fromStdString(zirvanta::EncodePalette(w->fractal.palette)));
     QVERIFY(w->fractal.palette != (PaletteParams{5, 1, 2, 3, 4, 5, 6}));
     QVERIFY(zirvanta::WritePaletteFile(palettePath, {5, 1, 2, 3, 4, 5, 6}).ok());
     ChoosePalette(QStringLiteral("warm"));
@@ -224,7 +225,8 @@ class MainFormFilesTest : public QObject {
     NameInNextBrowser<TOpenSaveFractal>(QStringLiteral("lost"), &TOpenSaveFractal::FileName);
     Command(w, Qt::Key_S);
     QCOMPARE(boxes.seen.size(), size_t{1});
-    QCOMPARE(boxes.seen[0].text, QStringLiteral("The file did not manage to be opened for recording."));
+    QCOMPARE(boxes.seen[0].text,
+             QStringLiteral("The file did not manage to be opened for recording."));
     QCOMPARE(boxes.seen[0].caption, QStringLiteral("Zirvanta 1.02"));
     QCOMPARE(w->SaveCrntFrct->text(), QStringLiteral("Sav&e lost"));
     Command(w, Qt::Key_S, Qt::ShiftModifier);
