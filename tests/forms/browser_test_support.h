@@ -16,6 +16,9 @@
 
 namespace form_test {
 
+// Showing a window may be slow on a busy machine or under a sanitizer.
+inline constexpr int kDialogPatienceMs = 120000;
+
 // A start folder with its two folders, and the shared state as the main window sets it up.
 struct Folder {
   QTemporaryDir dir;

@@ -88,7 +88,7 @@ class BrowsersTest : public QObject {
     f.state.browser.FileChosen = false;
     TOpenSaveFractal browser(f.state, link);
     browser.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&browser));
+    QVERIFY(QTest::qWaitForWindowExposed(&browser, kDialogPatienceMs));
     QCOMPARE(browser.FileList->count(), 0);
     QVERIFY(!browser.OpenFractal->isEnabled() && browser.PreView->isHidden());
     QCOMPARE(browser.ImMess->text(), QStringLiteral("            ( None )"));
@@ -223,7 +223,7 @@ class BrowsersTest : public QObject {
     const Saved before(f.state);
     TOpenSaveFractal browser(f.state, link);
     browser.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&browser));
+    QVERIFY(QTest::qWaitForWindowExposed(&browser, kDialogPatienceMs));
     QCOMPARE(browser.windowTitle(), QStringLiteral("Fractal preservation"));
     QCOMPARE(browser.FileName->text(), QStringLiteral("fractal_new"));
     QVERIFY(!browser.FileName->isReadOnly() && !browser.IgnoreFPalette->isEnabled());
@@ -418,7 +418,7 @@ class BrowsersTest : public QObject {
     const Saved before(f.state);
     TOSPalette browser(f.state, link);
     browser.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&browser));
+    QVERIFY(QTest::qWaitForWindowExposed(&browser, kDialogPatienceMs));
     QCOMPARE(browser.windowTitle(), QStringLiteral("Palette preservation"));
     QCOMPARE(browser.FileText->text(), QStringLiteral("palette_new"));
     QVERIFY(!browser.DelPalFile->isEnabled() && !browser.ReNamePal->isEnabled());

@@ -40,7 +40,7 @@ QByteArray Bytes(const std::string& path) {
 // need an active window, as they would after the user closed the box.
 void Reactivate(Window& w) {
   w->activateWindow();
-  QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
+  QVERIFY(QTest::qWaitForWindowActive(w.form.get(), kPatienceMs));
 }
 
 // A command's key as the user presses it, in the main window made active again.
