@@ -9,7 +9,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QStatusTipEvent>
 #include <algorithm>
 #include <cerrno>
 
@@ -28,7 +27,7 @@ constexpr const char* kNewName = "fractal_new";
 }  // namespace
 
 TOpenSaveFractal::TOpenSaveFractal(zirvanta::SharedState& state, TMainLink& link)
-    : QDialog(link.MainWindow()), state_(state), link_(link),
+    : TBrowserForm(link), state_(state),
       openMode_(state.browser.BrowserOpenMode) {
   BuildControls();
   setWindowTitle(openMode_ ? QStringLiteral("Fractal opening")
@@ -120,10 +119,7 @@ void TOpenSaveFractal::BuildControls() {
   setTabOrder(OpenFractal, SaveFractal);
   setTabOrder(SaveFractal, Cansel);
 
-  // The dialog sees keys, double clicks and hints before its controls (the menu below is a
-  // window of its own and keeps its keys).
-  installEventFilter(this);
-  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+  WatchControls({FileList->viewport(), FileName, PreView});
 
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -133,12 +129,7 @@ void TOpenSaveFractal::BuildControls() {
   DeleteFile->setObjectName(QStringLiteral("DeleteFile"));
   RenFile = PopupMenu1->addAction(QStringLiteral("&Переименовать.."));
   RenFile->setObjectName(QStringLiteral("RenFile"));
-  for (QWidget* owner : {static_cast<QWidget*>(FileList), static_cast<QWidget*>(FileName),
-                         static_cast<QWidget*>(PreView)}) {
-    owner->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(owner, &QWidget::customContextMenuRequested, this,
-            [this, owner](QPoint at) { PopupMenu1->exec(owner->mapToGlobal(at)); });
-  }
+  AttachMenu(PopupMenu1, {FileList, FileName, PreView});
 
   connect(FileList, &QListWidget::currentRowChanged, this, &TOpenSaveFractal::FileListClick);
   connect(IgnoreFPalette, &QCheckBox::clicked, this, &TOpenSaveFractal::IgnoreFPaletteClick);
@@ -318,37 +309,7 @@ void TOpenSaveFractal::done(int result) {
     state_.browser.FileChosen = false;
     if (openMode_) RestoreSnapshot();
   }
-  link_.ShowHint(QString());
-  QDialog::done(result);
-}
-
-bool TOpenSaveFractal::eventFilter(QObject* watched, QEvent* event) {
-  const bool own = watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this;
-  if (own && event->type() == QEvent::KeyPress &&
-      FormKeyDown(*static_cast<QKeyEvent*>(event))) {
-    return true;
-  }
-  if (own && event->type() == QEvent::MouseButtonDblClick &&
-      (watched == FileList->viewport() || watched == FileName || watched == PreView)) {
-    DoubleClick();
-    return true;
-  }
-  if (own && event->type() == QEvent::ToolTip) return true;
-  return QDialog::eventFilter(watched, event);
-}
-
-bool TOpenSaveFractal::event(QEvent* event) {
-  if (event->type() == QEvent::StatusTip) {
-    link_.ShowHint(static_cast<QStatusTipEvent*>(event)->tip());
-    return true;
-  }
-  if (event->type() == QEvent::WindowActivate) FormActivate();
-  return QDialog::event(event);
-}
-
-void TOpenSaveFractal::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  FormActivate();
+  TBrowserForm::done(result);
 }
 
 void TOpenSaveFractal::FormActivate() {

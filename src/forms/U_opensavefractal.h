@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QDialog>
 #include <string>
 #include <vector>
 
 #include "engine/fractal_state.h"
 #include "engine/palette.h"
 #include "files/browser_preview.h"
+#include "forms/browser_common.h"
 #include "forms/main_link.h"
 #include "session/shared_state.h"
 
@@ -32,7 +32,7 @@ class TImageBox;
 // - both: ChosenPath, ChosenName, FileChosen and FractalListIndex of browser, the outcome flags
 //   of each read, UseFractalPalette (IgnoreFPalette, kept after closing), MouseArmed (cleared by
 //   double clicks). Hints go to the main window's status bar.
-class TOpenSaveFractal : public QDialog {
+class TOpenSaveFractal : public browser::TBrowserForm {
   Q_OBJECT
  public:
   TOpenSaveFractal(zirvanta::SharedState& state, TMainLink& link);
@@ -49,7 +49,7 @@ class TOpenSaveFractal : public QDialog {
   void DeleteFileExecute();  // without asking; the Delete key asks first
   void RenFileExecute();
   // Enter, Esc, Delete and R; true when the key was used.
-  bool FormKeyDown(const QKeyEvent& key);
+  bool FormKeyDown(const QKeyEvent& key) override;
 
   // The entries as the folder gave them (file-system bytes), in list order.
   const std::vector<std::string>& Entries() const { return entries_; }
@@ -74,20 +74,16 @@ class TOpenSaveFractal : public QDialog {
   void done(int result) override;  // FormClose: a cancel restores the snapshot in open mode
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-  bool event(QEvent* event) override;
-  void showEvent(QShowEvent* event) override;
+  void FormActivate() override;
+  void DoubleClick() override;
 
  private:
   void BuildControls();
-  void FormActivate();
-  void DoubleClick();
   void RestoreSnapshot();
   void ShowMessage(const QString& text);
   int SelectedRow() const;
 
   zirvanta::SharedState& state_;
-  TMainLink& link_;
   const bool openMode_;
   std::vector<std::string> entries_;
   zirvanta::FractalState snapshotFractal_;

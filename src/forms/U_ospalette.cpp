@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QStatusTipEvent>
 #include <algorithm>
 #include <cerrno>
 
@@ -27,7 +26,7 @@ constexpr const char* kNewName = "palette_new";
 }  // namespace
 
 TOSPalette::TOSPalette(zirvanta::SharedState& state, TMainLink& link)
-    : QDialog(link.MainWindow()), state_(state), link_(link),
+    : TBrowserForm(link), state_(state),
       openMode_(state.browser.BrowserOpenMode) {
   BuildControls();
   setWindowTitle(openMode_ ? QStringLiteral("Palette opening")
@@ -112,9 +111,7 @@ void TOSPalette::BuildControls() {
   setTabOrder(OpenBut, SaveBut);
   setTabOrder(SaveBut, CanBut);
 
-  // The dialog sees keys, double clicks and hints before its controls.
-  installEventFilter(this);
-  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+  WatchControls({PalList->viewport(), FileText, With});
 
   PopupPalette = new QMenu(this);
   PopupPalette->setObjectName(QStringLiteral("PopupPalette"));
@@ -124,12 +121,7 @@ void TOSPalette::BuildControls() {
   DelPalFile->setObjectName(QStringLiteral("DelPalFile"));
   ReNamePal = PopupPalette->addAction(QStringLiteral("Переименовать файл"));
   ReNamePal->setObjectName(QStringLiteral("ReNamePal"));
-  for (QWidget* owner : {static_cast<QWidget*>(PalList), static_cast<QWidget*>(FileText),
-                         static_cast<QWidget*>(With)}) {
-    owner->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(owner, &QWidget::customContextMenuRequested, this,
-            [this, owner](QPoint at) { PopupPalette->exec(owner->mapToGlobal(at)); });
-  }
+  AttachMenu(PopupPalette, {PalList, FileText, With});
 
   connect(PalList, &QListWidget::currentRowChanged, this, &TOSPalette::PalListClick);
   connect(OpenBut, &QPushButton::clicked, this, &QDialog::accept);
@@ -281,37 +273,7 @@ bool TOSPalette::FormKeyDown(const QKeyEvent& key) {
 
 void TOSPalette::done(int result) {
   if (result == QDialog::Rejected && openMode_) RestoreSnapshot();
-  link_.ShowHint(QString());
-  QDialog::done(result);
-}
-
-bool TOSPalette::eventFilter(QObject* watched, QEvent* event) {
-  const bool own = watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this;
-  if (own && event->type() == QEvent::KeyPress &&
-      FormKeyDown(*static_cast<QKeyEvent*>(event))) {
-    return true;
-  }
-  if (own && event->type() == QEvent::MouseButtonDblClick &&
-      (watched == PalList->viewport() || watched == FileText || watched == With)) {
-    DoubleClick();
-    return true;
-  }
-  if (own && event->type() == QEvent::ToolTip) return true;
-  return QDialog::eventFilter(watched, event);
-}
-
-bool TOSPalette::event(QEvent* event) {
-  if (event->type() == QEvent::StatusTip) {
-    link_.ShowHint(static_cast<QStatusTipEvent*>(event)->tip());
-    return true;
-  }
-  if (event->type() == QEvent::WindowActivate) FormActivate();
-  return QDialog::event(event);
-}
-
-void TOSPalette::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  FormActivate();
+  TBrowserForm::done(result);
 }
 
 void TOSPalette::FormActivate() {

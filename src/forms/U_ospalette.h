@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QDialog>
 #include <string>
 #include <vector>
 
 #include "engine/palette.h"
 #include "files/browser_preview.h"
+#include "forms/browser_common.h"
 #include "forms/main_link.h"
 #include "session/shared_state.h"
 
@@ -29,7 +29,7 @@ class TImageBox;
 // snapshot of both, taken at creation, is put back on cancel and before a deleted list is
 // refilled. In save mode it only reads. Also ChosenPath, PaletteListIndex, PaletteTypeKnown and
 // MouseArmed (cleared by double clicks). Hints go to the main window's status bar.
-class TOSPalette : public QDialog {
+class TOSPalette : public browser::TBrowserForm {
   Q_OBJECT
  public:
   TOSPalette(zirvanta::SharedState& state, TMainLink& link);
@@ -42,7 +42,7 @@ class TOSPalette : public QDialog {
   void SaveButClick();  // confirms the typed name; also Enter and double clicks in save mode
   void DelPalFileExecute();  // without asking; the Delete key asks first
   void ReNamePalExecute();
-  bool FormKeyDown(const QKeyEvent& key);
+  bool FormKeyDown(const QKeyEvent& key) override;
 
   const std::vector<std::string>& Entries() const { return entries_; }
   bool OpenMode() const { return openMode_; }
@@ -65,20 +65,16 @@ class TOSPalette : public QDialog {
   void done(int result) override;  // FormClose: a cancel restores the snapshot in open mode
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-  bool event(QEvent* event) override;
-  void showEvent(QShowEvent* event) override;
+  void FormActivate() override;
+  void DoubleClick() override;
 
  private:
   void BuildControls();
-  void FormActivate();
-  void DoubleClick();
   void RestoreSnapshot();
   void ShowMessage(const QString& text);
   int SelectedRow() const;
 
   zirvanta::SharedState& state_;
-  TMainLink& link_;
   const bool openMode_;
   std::vector<std::string> entries_;
   zirvanta::PaletteParams snapshotParams_;

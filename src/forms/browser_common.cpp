@@ -5,9 +5,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusTipEvent>
 #include <algorithm>
 #include <cerrno>
 
@@ -146,6 +148,63 @@ void ShowPicture(TImageBox& box, const zirvanta::Bitmap& picture) {
     for (int x = 0; x < width; ++x, pixel += 4) line[x] = qRgb(pixel[2], pixel[1], pixel[0]);
   }
   box.update();
+}
+
+TBrowserForm::TBrowserForm(TMainLink& link) : QDialog(link.MainWindow()), link_(link) {}
+
+void TBrowserForm::WatchControls(std::vector<QWidget*> doubleClickTargets) {
+  doubleClickTargets_ = std::move(doubleClickTargets);
+  installEventFilter(this);
+  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+}
+
+void TBrowserForm::AttachMenu(QMenu* menu, const std::vector<QWidget*>& owners) {
+  for (QWidget* owner : owners) {
+    owner->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(owner, &QWidget::customContextMenuRequested, this,
+            [menu, owner](QPoint at) { menu->exec(owner->mapToGlobal(at)); });
+  }
+}
+
+void TBrowserForm::done(int result) {
+  link_.ShowHint(QString());
+  QDialog::done(result);
+}
+
+bool TBrowserForm::eventFilter(QObject* watched, QEvent* event) {
+  // The context menu is a window of its own and keeps its keys.
+  const bool own = watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this;
+  if (!own) return QDialog::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::KeyPress:
+      if (FormKeyDown(*static_cast<QKeyEvent*>(event))) return true;
+      break;
+    case QEvent::MouseButtonDblClick:
+      if (std::ranges::find(doubleClickTargets_, watched) != doubleClickTargets_.end()) {
+        DoubleClick();
+        return true;
+      }
+      break;
+    case QEvent::ToolTip:
+      return true;
+    default:
+      break;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+bool TBrowserForm::event(QEvent* event) {
+  if (event->type() == QEvent::StatusTip) {
+    link_.ShowHint(static_cast<QStatusTipEvent*>(event)->tip());
+    return true;
+  }
+  if (event->type() == QEvent::WindowActivate) FormActivate();
+  return QDialog::event(event);
+}
+
+void TBrowserForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  FormActivate();
 }
 
 TRenameForm::TRenameForm(TMainLink& link, Target target, QWidget* parent)

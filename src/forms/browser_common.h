@@ -15,8 +15,10 @@
 #include "forms/main_link.h"
 #include "session/shared_state.h"
 
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class TImageBox;
 
@@ -71,6 +73,35 @@ bool ReadPaletteInto(zirvanta::SharedState& state, const std::string& path, QWid
 
 // Copies a 32-bit preview bitmap onto the box and repaints it.
 void ShowPicture(TImageBox& box, const zirvanta::Bitmap& picture);
+
+// The browsers' common window behaviour: they see keys and double clicks before their controls,
+// their hints go to the main window's status bar and no control shows a tooltip, and each
+// activation puts the focus where the browser wants it.
+class TBrowserForm : public QDialog {
+  Q_OBJECT
+ public:
+  // Enter, Esc, Delete and R, with any modifiers; true when the key was used.
+  virtual bool FormKeyDown(const QKeyEvent& key) = 0;
+  void done(int result) override;  // clears the browser's hint from the status bar
+
+ protected:
+  explicit TBrowserForm(TMainLink& link);
+  // After the controls are built: routes their keys and the double clicks on the given ones.
+  void WatchControls(std::vector<QWidget*> doubleClickTargets);
+  // The context menu of the given controls.
+  void AttachMenu(QMenu* menu, const std::vector<QWidget*>& owners);
+  virtual void FormActivate() = 0;
+  virtual void DoubleClick() = 0;
+
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  bool event(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+  TMainLink& link_;
+
+ private:
+  std::vector<QWidget*> doubleClickTargets_;
+};
 
 // The rename dialogs' common part: both boxes hold entry names of one folder; the new name must
 // not be listed in the browser, and the file is renamed without ever replacing another.
