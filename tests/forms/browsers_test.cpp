@@ -92,6 +92,13 @@ class BrowsersTest : public QObject {
     QCOMPARE(browser.FileList->count(), 0);
     QVERIFY(!browser.OpenFractal->isEnabled() && browser.PreView->isHidden());
     QCOMPARE(browser.ImMess->text(), QStringLiteral("            ( None )"));
+    QCOMPARE(browser.DeleteFile->text(), QStringLiteral("&Удалить файл"));
+    QCOMPARE(browser.RenFile->text(), QStringLiteral("&Переименовать.."));
+    QCOMPARE(browser.Cansel->statusTip(), QStringLiteral(" Closes the form 'Fractal opening'"));
+    // A control's hint goes to the main window's status bar.
+    QStatusTipEvent tip(browser.FileList->statusTip());
+    QApplication::sendEvent(browser.FileList, &tip);
+    QCOMPARE(link.hint, QStringLiteral(" Fractals taking place in the catalogue"));
     Boxes boxes;
     Press(&browser, Qt::Key_Return);
     DoubleClickOn(browser.FileList->viewport());
@@ -422,6 +429,9 @@ class BrowsersTest : public QObject {
     QCOMPARE(browser.windowTitle(), QStringLiteral("Palette preservation"));
     QCOMPARE(browser.FileText->text(), QStringLiteral("palette_new"));
     QVERIFY(!browser.DelPalFile->isEnabled() && !browser.ReNamePal->isEnabled());
+    QCOMPARE(browser.DelPalFile->text(), QStringLiteral("&Удалить файл"));
+    QCOMPARE(browser.ReNamePal->text(), QStringLiteral("Переименовать файл"));
+    QCOMPARE(browser.SaveBut->statusTip(), QStringLiteral(" Keeps a palette under the chosen name"));
     QVERIFY(browser.ImText->isHidden() && PreviewShowsPlainPass(browser.With, f.state));
     browser.PalList->setCurrentRow(0);
     QVERIFY(Saved(f.state) == before);  // save mode previews nothing from files
