@@ -17,6 +17,8 @@
 #include "engine/fast/fast_renderer.h"
 #include "engine/render.h"
 #include "engine/view.h"
+#include "files/browser_preview.h"
+#include "files/fractal_file.h"
 
 namespace zirvanta {
 namespace {
@@ -125,6 +127,28 @@ void BenchFirstFullScreen(benchmark::State& state, bool warm) {
   }
 }
 
+// Selecting an entry in the fractal browser: the file read into the state, then the 145 x 105
+// preview with the browser's own renderer (or the plain one), for each fractal of the gallery.
+void BenchBrowserPreview(benchmark::State& state, const char* name, Kind kind) {
+  const std::string path = std::string(ZIRVANTA_GALLERY_DIR) + "/fractals/" + name + ".frc";
+  FractalState fractal;
+  Palette palette;
+  // The browser's renderer: the fast one on the calling thread, its stored counts forgotten
+  // each time as for a file not seen before.
+  auto fast = std::make_unique<FastRenderer>(1);
+  FastRenderer* const forget = kind == kPlain ? nullptr : fast.get();
+  BrowserPreview preview(kind == kPlain ? std::unique_ptr<Renderer>(new PlainRenderer)
+                                        : std::move(fast));
+  for (auto _ : state) {
+    if (forget) forget->ForgetStoredPictures();
+    if (!ReadFractalFile(path, fractal, palette, true).fractalTypeKnown) {
+      state.SkipWithError("the gallery file cannot be read");
+      break;
+    }
+    benchmark::DoNotOptimize(preview.Render(fractal, palette).Data());
+  }
+}
+
 // Plain, fast and recoloured pictures; plain (one run, it is slow), fast and no-cycle exports.
 void Register() {
   auto add = [](const char* name, auto bench, const auto* scene, Kind kind) {
@@ -142,6 +166,14 @@ void Register() {
                                  &BenchFirstFullScreen, warm)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
+  }
+  for (const char* name : {"startup", "dendrite", "dragon", "lace", "rabbit", "seahorse", "siegel",
+                           "spiral"}) {
+    for (Kind kind : {kPlain, kFast}) {
+      benchmark::RegisterBenchmark(
+          (std::string("preview_and_read/") + name + kKindNames[kind]).c_str(),
+          &BenchBrowserPreview, name, kind)->Unit(benchmark::kMillisecond)->UseRealTime();
+    }
   }
 }
 

@@ -296,6 +296,8 @@ class TMainForm : public QMainWindow, public TMainLink {
 
   // The file commands' own part (U_mainform_files.cpp).
   void ConnectFileCommands();
+  // CurrentFractalPath and CurrentFractalName from the browser's choice; "Sav&e" names it.
+  void TakeCurrentFractalFile();
 
 
   // The export's own part (U_mainform_export.cpp).

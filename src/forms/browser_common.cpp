@@ -1,0 +1,280 @@
+#include "browser_common.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusTipEvent>
+#include <algorithm>
+#include <cerrno>
+
+#include "controls/picture_box.h"
+#include "engine/numeric.h"
+#include "files/entry_files.h"
+#include "forms/file_messages.h"
+
+namespace browser {
+namespace {
+
+QMessageBox::StandardButton ShowBox(QWidget* parent, QMessageBox::Icon icon, const char* caption,
+                                    const char* text, QMessageBox::StandardButtons buttons,
+                                    bool onTop = false) {
+  QMessageBox box(icon, QString::fromLatin1(caption), QString::fromLatin1(text), buttons, parent);
+  if (onTop) box.setWindowFlag(Qt::WindowStaysOnTopHint);
+  return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QScreen* ScreenOf(TMainLink& link) {
+  QWidget* window = link.MainWindow();
+  QScreen* screen = window ? window->screen() : nullptr;
+  return screen ? screen : QGuiApplication::primaryScreen();
+}
+
+}  // namespace
+
+QFont UiFont(int pixelSize) {
+  // DejaVu Sans at these pixel sizes keeps every caption inside its box, as on the main window.
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(pixelSize);
+  return font;
+}
+
+QLabel* Caption(QWidget* parent, const QString& text, QPoint at, int pixelSize) {
+  auto* label = new QLabel(text, parent);
+  label->setFont(UiFont(pixelSize));
+  label->move(at);
+  label->adjustSize();
+  return label;
+}
+
+QPushButton* GlyphButton(QWidget* parent, const char* name, const QString& caption,
+                         const char* glyph, QRect place) {
+  auto* button = new QPushButton(QIcon(QString::fromLatin1(glyph)), caption, parent);
+  button->setObjectName(QLatin1String(name));
+  button->setGeometry(place);
+  button->setIconSize(QSize(16, 16));
+  button->setFont(UiFont(kSmallTextPixels));
+  // Enter belongs to the dialog's key handler, never to a default button.
+  button->setAutoDefault(false);
+  return button;
+}
+
+bool Ask(QWidget* parent, const char* caption, const char* text) {
+  return ShowBox(parent, QMessageBox::Question, caption, text,
+                 QMessageBox::Yes | QMessageBox::No, true) == QMessageBox::Yes;
+}
+
+void Warn(QWidget* parent, const char* caption, const char* text) {
+  ShowBox(parent, QMessageBox::Warning, caption, text, QMessageBox::Ok);
+}
+
+void Stop(QWidget* parent, const char* caption, const char* text) {
+  ShowBox(parent, QMessageBox::Critical, caption, text, QMessageBox::Ok);
+}
+
+void ShowUnsafeName(QWidget* parent) {
+  zirvanta::WriteResult refused;
+  refused.status = zirvanta::WriteResult::Status::OpenFailed;
+  refused.detail = "A file name may not hold \"/\", nor be \".\" or \"..\".";
+  ShowWriteFailure(parent, refused);
+}
+
+std::string LocalName(const QString& name) { return QFile::encodeName(name).toStdString(); }
+
+QString ShownName(const std::string& name) {
+  return QFile::decodeName(QByteArray::fromStdString(name));
+}
+
+void PlaceBrowser(QWidget& dialog, const zirvanta::SharedState& state, TMainLink& link) {
+  const QSize size = dialog.size();
+  long double left, top;
+  if (state.windows.fullScreenShown) {
+    // Above the full-screen view, which stays on top of the other windows.
+    dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+    const QRect screen = ScreenOf(link)->geometry();
+    left = screen.left() + (screen.width() - size.width()) * 0.5L;
+    top = screen.top() + (screen.height() - size.height()) * 0.5L - 30;
+  } else {
+    const QRect picture = link.PictureScreenRect();
+    const QRect window = link.MainWindow()->frameGeometry();
+    left = picture.left() + (picture.width() - size.width()) * 0.5L;
+    top = window.top() + (window.height() - size.height()) * 0.3L;
+  }
+  dialog.move(zirvanta::TruncToInt32(left), zirvanta::TruncToInt32(top));
+}
+
+void PlaceOverMainWindow(QWidget& dialog, TMainLink& link) {
+  const QRect window = link.MainWindow()->frameGeometry();
+  dialog.move(window.left() + (window.width() - dialog.width()) / 2,
+              window.top() + (window.height() - dialog.height()) / 2);
+}
+
+bool ReadFractalInto(zirvanta::SharedState& state, const std::string& path, QWidget* parent) {
+  const zirvanta::ReadOutcome outcome =
+      zirvanta::ReadFractalFile(path, state.fractal, state.palette, state.UseFractalPalette);
+  if (!outcome.opened) {
+    ShowReadFailure(parent);
+    return false;
+  }
+  state.FractalTypeKnown = outcome.fractalTypeKnown;
+  if (outcome.paletteTypeChecked) state.PaletteTypeKnown = outcome.paletteTypeKnown;
+  return true;
+}
+
+bool ReadPaletteInto(zirvanta::SharedState& state, const std::string& path, QWidget* parent) {
+  const zirvanta::ReadOutcome outcome =
+      zirvanta::ReadPaletteFile(path, state.fractal, state.palette);
+  if (!outcome.opened) {
+    ShowReadFailure(parent);
+    return false;
+  }
+  state.PaletteTypeKnown = outcome.paletteTypeKnown;
+  return true;
+}
+
+void ShowPicture(TImageBox& box, const zirvanta::Bitmap& picture) {
+  QImage& canvas = box.Canvas();
+  const int width = std::min<int>(canvas.width(), static_cast<int>(picture.Width()));
+  const int height = std::min<int>(canvas.height(), static_cast<int>(picture.Height()));
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* pixel = picture.Row(y);
+    auto* line = reinterpret_cast<QRgb*>(canvas.scanLine(y));
+    for (int x = 0; x < width; ++x, pixel += 4) line[x] = qRgb(pixel[2], pixel[1], pixel[0]);
+  }
+  box.update();
+}
+
+TBrowserForm::TBrowserForm(TMainLink& link) : QDialog(link.MainWindow()), link_(link) {}
+
+void TBrowserForm::WatchControls(std::vector<QWidget*> doubleClickTargets) {
+  doubleClickTargets_ = std::move(doubleClickTargets);
+  installEventFilter(this);
+  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+}
+
+void TBrowserForm::AttachMenu(QMenu* menu, const std::vector<QWidget*>& owners) {
+  for (QWidget* owner : owners) {
+    owner->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(owner, &QWidget::customContextMenuRequested, this,
+            [menu, owner](QPoint at) { menu->exec(owner->mapToGlobal(at)); });
+  }
+}
+
+void TBrowserForm::done(int result) {
+  link_.ShowHint(QString());
+  QDialog::done(result);
+}
+
+bool TBrowserForm::eventFilter(QObject* watched, QEvent* event) {
+  // The context menu is a window of its own and keeps its keys.
+  const bool own = watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this;
+  if (!own) return QDialog::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::KeyPress:
+      if (FormKeyDown(*static_cast<QKeyEvent*>(event))) return true;
+      break;
+    case QEvent::MouseButtonDblClick:
+      if (std::ranges::find(doubleClickTargets_, watched) != doubleClickTargets_.end()) {
+        DoubleClick();
+        return true;
+      }
+      break;
+    case QEvent::ToolTip:
+      return true;
+    default:
+      break;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+bool TBrowserForm::event(QEvent* event) {
+  if (event->type() == QEvent::StatusTip) {
+    link_.ShowHint(static_cast<QStatusTipEvent*>(event)->tip());
+    return true;
+  }
+  if (event->type() == QEvent::WindowActivate) FormActivate();
+  return QDialog::event(event);
+}
+
+void TBrowserForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  FormActivate();
+}
+
+TRenameForm::TRenameForm(TMainLink& link, Target target, QWidget* parent)
+    : QDialog(parent), link_(link), target_(std::move(target)) {
+  setWindowTitle(QStringLiteral("File renaming"));
+  setFixedSize(329, 151);
+  setFont(UiFont(kTextPixels));
+
+  Caption(this, QStringLiteral("Old name:"), {32, 8}, kSmallTextPixels)
+      ->setObjectName(QStringLiteral("Label1"));
+  oldName_ = new QLineEdit(this);
+  oldName_->setGeometry(32, 24, 265, 21);
+  oldName_->setReadOnly(true);
+  Caption(this, QStringLiteral("New name:"), {32, 56}, kSmallTextPixels)
+      ->setObjectName(QStringLiteral("Label2"));
+  newName_ = new QLineEdit(this);
+  newName_->setGeometry(32, 72, 265, 21);
+  cancel_ = new QPushButton(QStringLiteral("Cansel"), this);
+  cancel_->setGeometry(80, 112, 75, 25);
+  cancel_->setFont(UiFont(kSmallTextPixels));
+  ok_ = new QPushButton(QStringLiteral("Ok!"), this);
+  ok_->setGeometry(168, 112, 75, 25);
+  for (QPushButton* button : {cancel_, ok_}) button->setAutoDefault(false);
+  oldName_->setText(ShownName(target_.entry));
+  newName_->setText(ShownName(target_.entry));
+  setTabOrder(newName_, oldName_);
+  setTabOrder(oldName_, cancel_);
+  setTabOrder(cancel_, ok_);
+  newName_->setFocus();
+
+  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(ok_, &QPushButton::clicked, this, &TRenameForm::Confirm);
+  installEventFilter(this);
+  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+  PlaceOverMainWindow(*this, link_);
+}
+
+void TRenameForm::Confirm() {
+  const std::string newName = LocalName(newName_->text());
+  if (newName.empty()) return;
+  if (std::ranges::find(*target_.listed, newName) != target_.listed->end()) {
+    Warn(this, kNameTakenCaption, kNameTaken);
+    return;
+  }
+  if (!zirvanta::RenameEntry(target_.folder, target_.entry, newName, target_.extension)) {
+    const bool vanished = errno == ENOENT;
+    Stop(this, kRenameFailedCaption, kRenameFailed);
+    // A file gone since the list was filled: the list shows the folder as it now is.
+    if (vanished && target_.refill) target_.refill();
+    return;
+  }
+  if (target_.refill) target_.refill();
+  accept();
+}
+
+bool TRenameForm::eventFilter(QObject* watched, QEvent* event) {
+  // The dialog sees keys before its controls, whatever the modifiers.
+  const bool own = watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this;
+  if (event->type() == QEvent::KeyPress && own) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      Confirm();
+      return true;
+    }
+    if (key == Qt::Key_Escape) {
+      reject();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace browser

@@ -1,0 +1,138 @@
+#pragma once
+
+// What the fractal and palette browsers and their rename dialogs share: fonts, captions and
+// buttons, their messages, the placing rule, file names as the file system holds them, reading a
+// file into the shared state, and showing a preview picture.
+#include <QDialog>
+#include <QFont>
+#include <QString>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/bitmap.h"
+#include "files/fractal_file.h"
+#include "forms/main_link.h"
+#include "session/shared_state.h"
+
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class TImageBox;
+
+namespace browser {
+
+// The dialogs' own font (edits, lists) and the smaller one of labels, frames and buttons.
+inline constexpr int kTextPixels = 11;
+inline constexpr int kSmallTextPixels = 9;
+QFont UiFont(int pixelSize);
+
+QLabel* Caption(QWidget* parent, const QString& text, QPoint at, int pixelSize);
+QPushButton* GlyphButton(QWidget* parent, const char* name, const QString& caption,
+                         const char* glyph, QRect place);
+
+// The texts of the browsers' messages.
+inline constexpr const char* kReplaceQuestion =
+    "The file with such name already exists.\n To replace an existing file?";
+inline constexpr const char* kRemoveQuestion = "To remove the chosen file?";
+inline constexpr const char* kRemoveQuestionCaption = "confirmation of removal";
+inline constexpr const char* kRemoveFailed = "The file to remove it was not possible";
+inline constexpr const char* kRemoveFailedCaption = "Error of the file removal";
+inline constexpr const char* kNameTaken =
+    "The file with such name already exists.\n Choose other name of a file.";
+inline constexpr const char* kNameTakenCaption = "The warning of concurrence";
+inline constexpr const char* kRenameFailed = "It was not possible to rename a file.";
+inline constexpr const char* kRenameFailedCaption = "Error at renaming";
+inline constexpr const char* kNoEntries = "            ( None )";
+inline constexpr const char* kUnknownType = "Unknown type.";
+
+// Yes and No with a question icon, kept above every window; true on Yes.
+bool Ask(QWidget* parent, const char* caption, const char* text);
+void Warn(QWidget* parent, const char* caption, const char* text);   // exclamation, OK
+void Stop(QWidget* parent, const char* caption, const char* text);   // stop icon, OK
+// The writer's failure message for a name that would leave its folder.
+void ShowUnsafeName(QWidget* parent);
+
+// Names as the file system holds them (bytes) and as the dialogs show them.
+std::string LocalName(const QString& name);
+QString ShownName(const std::string& name);
+
+// Places a browser: centred 30 pixels above the screen's centre while the full-screen view is
+// shown (and kept above it), otherwise centred over the live view and at 0.3 of the main
+// window's free height.
+void PlaceBrowser(QWidget& dialog, const zirvanta::SharedState& state, TMainLink& link);
+// Centres a dialog over the main window.
+void PlaceOverMainWindow(QWidget& dialog, TMainLink& link);
+
+// The readers on the shared state, with their outcome flags updated and the read failure shown.
+// False when the file could not be opened.
+bool ReadFractalInto(zirvanta::SharedState& state, const std::string& path, QWidget* parent);
+bool ReadPaletteInto(zirvanta::SharedState& state, const std::string& path, QWidget* parent);
+
+// Copies a 32-bit preview bitmap onto the box and repaints it.
+void ShowPicture(TImageBox& box, const zirvanta::Bitmap& picture);
+
+// The browsers' common window behaviour: they see keys and double clicks before their controls,
+// their hints go to the main window's status bar and no control shows a tooltip, and each
+// activation puts the focus where the browser wants it.
+class TBrowserForm : public QDialog {
+  Q_OBJECT
+ public:
+  // Enter, Esc, Delete and R, with any modifiers; true when the key was used.
+  virtual bool FormKeyDown(const QKeyEvent& key) = 0;
+  void done(int result) override;  // clears the browser's hint from the status bar
+
+ protected:
+  explicit TBrowserForm(TMainLink& link);
+  // After the controls are built: routes their keys and the double clicks on the given ones.
+  void WatchControls(std::vector<QWidget*> doubleClickTargets);
+  // The context menu of the given controls.
+  void AttachMenu(QMenu* menu, const std::vector<QWidget*>& owners);
+  virtual void FormActivate() = 0;
+  virtual void DoubleClick() = 0;
+
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  bool event(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+  TMainLink& link_;
+
+ private:
+  std::vector<QWidget*> doubleClickTargets_;
+};
+
+// The rename dialogs' common part: both boxes hold entry names of one folder; the new name must
+// not be listed in the browser, and the file is renamed without ever replacing another.
+class TRenameForm : public QDialog {
+  Q_OBJECT
+ public:
+  struct Target {
+    std::string folder;
+    const char* extension;
+    std::string entry;                       // the entry being renamed
+    const std::vector<std::string>* listed;  // the browser's entries, refilled by `refill`
+    std::function<void()> refill;            // the browser after a rename, or a vanished file
+  };
+
+  TRenameForm(TMainLink& link, Target target, QWidget* parent);
+
+  // Shown in both boxes when the dialog opens. Enter: the checks and the rename; closes on
+  // success.
+  void Confirm();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+  QLineEdit* oldName_ = nullptr;
+  QLineEdit* newName_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+  QPushButton* ok_ = nullptr;
+
+ private:
+  TMainLink& link_;
+  Target target_;
+};
+
+}  // namespace browser
