@@ -11,7 +11,6 @@
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
-  QApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
   try {
     TMainForm::Dependencies dependencies;
     try {

@@ -252,7 +252,9 @@ TEST(ExportJob, WideImagesGoToTheFileInBands) {
   ExportParams params{path, 30001, 70, -0.1f, 0.2f, 3.0f, -0.8, 0.156, {}, 30, 1};
   BuildPalette(PaletteParams{3, 20, 50, 70, 5, 9, 13}, params.palette);
   ASSERT_EQ(ExportJob::BandRows(params.width), 21);
-  for (const bool stop : {false, true}) {
+  // "low" computes on one of the renderer's two threads, "normal" on both.
+  for (const auto& [stop, choice] : {std::pair{false, 1}, {false, 0}, {true, 1}}) {
+    params.priorityChoice = choice;
     testing::WriteBytes(path, "an older picture");
     OwnerMailbox mailbox;
     StepLog log;
