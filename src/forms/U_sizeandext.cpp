@@ -434,10 +434,14 @@ void TSizeAndExt::ButtonOkClick() {
   if (!std::isfinite(width_) || !std::isfinite(height_)) {
     problem = "The width and the height must be numbers.";
   }
-  if (!problem) problem = zirvanta::ExportSpaceProblem(params_.outputPath, pixelWidth_,
-                                                       pixelHeight_);
   if (problem) {
     ErrorBox(this, QString::fromStdString(*problem), "The input mistake:");
+    return;
+  }
+  // A disk too full for the file is a file problem, shown as the other file failures are.
+  if (const auto space = zirvanta::ExportSpaceProblem(params_.outputPath, pixelWidth_,
+                                                      pixelHeight_)) {
+    ShowExportFailure(this, *space);
     return;
   }
 
