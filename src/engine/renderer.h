@@ -38,6 +38,10 @@ class Renderer {
 
   // The priority of the threads the renderer computes on besides the caller's.
   virtual void SetWorkerPriority(ThreadPriority) {}
+
+  // At most this many threads, the caller included, compute the following pictures; 0 or less
+  // takes every thread the renderer has. Safe to call from any thread.
+  virtual void SetActiveThreads(int) {}
 };
 
 // The one-thread reference.

@@ -20,13 +20,6 @@ int NiceOf(ThreadPriority priority) {
   return 0;
 }
 
-// The lowest nice value this process may set without privilege (RLIMIT_NICE holds 20 - nice).
-int LowestAllowedNice() {
-  rlimit limit{};
-  if (getrlimit(RLIMIT_NICE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return -20;
-  return 20 - static_cast<int>(std::min<rlim_t>(limit.rlim_cur, 40));
-}
-
 int CurrentNice(int threadId) {
   errno = 0;
   const int nice = getpriority(PRIO_PROCESS, static_cast<id_t>(threadId));
@@ -34,6 +27,25 @@ int CurrentNice(int threadId) {
 }
 
 }  // namespace
+
+int LowestAllowedNice() {
+  // With CAP_SYS_NICE any value may be set; otherwise RLIMIT_NICE holds 20 - nice.
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NICE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return -20;
+  const int allowed = 20 - static_cast<int>(std::min<rlim_t>(limit.rlim_cur, 40));
+  if (allowed <= -20) return -20;
+  // Privilege shows only by trying: a thread may always go up, so try its own value minus one.
+  errno = 0;
+  const id_t self = static_cast<id_t>(CurrentThreadId());
+  const int now = getpriority(PRIO_PROCESS, self);
+  if (errno == 0 && now > -20 && now - 1 < allowed) {
+    if (setpriority(PRIO_PROCESS, self, now - 1) == 0) {
+      setpriority(PRIO_PROCESS, self, now);
+      return -20;
+    }
+  }
+  return allowed;
+}
 
 bool PriorityFromChoice(int choice, ThreadPriority& priority) {
   switch (choice) {
@@ -51,13 +63,14 @@ int SetThreadPriority(int threadId, ThreadPriority priority) {
   const int wanted = NiceOf(priority);
   // On Linux a thread's nice value is its own: PRIO_PROCESS with a thread id sets just that one.
   if (setpriority(PRIO_PROCESS, static_cast<id_t>(threadId), wanted) == 0) return wanted;
-  // Without the privilege to go that high, go as high as allowed; keep what is in force if
-  // even that is refused.
+  // Without the privilege to go that high, go as high as allowed, but never lower than the
+  // thread already is: a refused raise must not end at the bottom (nice 19, for good).
+  const int current = CurrentNice(threadId);
   const int allowed = std::max(wanted, LowestAllowedNice());
-  if (allowed != wanted && setpriority(PRIO_PROCESS, static_cast<id_t>(threadId), allowed) == 0) {
+  if (allowed < current && setpriority(PRIO_PROCESS, static_cast<id_t>(threadId), allowed) == 0) {
     return allowed;
   }
-  return CurrentNice(threadId);
+  return current;
 }
 
 int SetCurrentThreadPriority(ThreadPriority priority) {

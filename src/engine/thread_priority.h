@@ -17,6 +17,10 @@ int SetCurrentThreadPriority(ThreadPriority priority);
 // Applies the priority to a thread given by its kernel thread id (gettid()).
 int SetThreadPriority(int threadId, ThreadPriority priority);
 
+// The lowest nice value this process may set (RLIMIT_NICE; -20 with the privilege). A thread
+// that went above it can never come back down.
+int LowestAllowedNice();
+
 // The kernel thread id of the calling thread.
 int CurrentThreadId();
 

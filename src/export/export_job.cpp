@@ -1,6 +1,7 @@
 #include "export_job.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <limits>
 #include <new>
@@ -14,6 +15,7 @@
 #include "engine/thread_priority.h"
 #include "export/bmp.h"
 #include "export/png.h"
+#include "export/bmp_stream.h"
 
 namespace zirvanta {
 namespace {
@@ -29,12 +31,84 @@ std::string SizeText(int64_t width, int64_t height) {
   return std::to_string(width) + " x " + std::to_string(height) + " pixels";
 }
 
-void ApplyPriority(int choice, int threadId, Renderer& renderer) {
-  ThreadPriority priority;
-  if (!PriorityFromChoice(choice, priority)) return;
-  SetThreadPriority(threadId, priority);
-  renderer.SetWorkerPriority(priority);
+std::string MemoryMessage(int64_t width, int64_t height) {
+  return "There is not enough memory for an image of " + SizeText(width, height) + ".";
 }
+
+// About this many bytes of rows go to the file at a time.
+constexpr uint64_t kBandBytes = uint64_t{1} << 20;
+// The longest a giving-way block waits for one live pass.
+constexpr auto kLongestGiveWay = std::chrono::milliseconds(100);
+
+// Writes the bands the job hands over on a thread of its own, one band while the job computes
+// the next. When that thread cannot be created, the bands are written as they are handed over.
+class BandWriter {
+ public:
+  explicit BandWriter(BmpBandFile& file) : file_(file) {
+    try {
+      thread_ = std::thread(&BandWriter::Loop, this);
+    } catch (const std::system_error&) {
+    }
+  }
+  ~BandWriter() { Finish(); }
+
+  // Hands the band over and returns once the band handed over before it is in the file, so that
+  // band's bitmap may be filled again. False once a write has failed.
+  bool Submit(const Bitmap& band, int64_t firstRow, int64_t rowCount) {
+    if (!thread_.joinable()) {
+      if (result_.ok()) result_ = file_.WriteRows(firstRow, band, rowCount);
+      return result_.ok();
+    }
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return band_ == nullptr; });
+    if (!result_.ok()) return false;
+    band_ = &band;
+    firstRow_ = firstRow;
+    rowCount_ = rowCount;
+    changed_.notify_all();
+    return true;
+  }
+
+  // Waits until every band handed over is in the file and ends the thread.
+  WriteResult Finish() {
+    if (thread_.joinable()) {
+      {
+        std::lock_guard lock(mutex_);
+        finishing_ = true;
+      }
+      changed_.notify_all();
+      thread_.join();
+    }
+    return result_;
+  }
+
+ private:
+  void Loop() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return band_ != nullptr || finishing_; });
+      if (band_ == nullptr) return;
+      const bool failedBefore = !result_.ok();
+      lock.unlock();
+      WriteResult written;
+      if (!failedBefore) written = file_.WriteRows(firstRow_, *band_, rowCount_);
+      lock.lock();
+      if (!failedBefore && !written.ok()) result_ = written;
+      band_ = nullptr;
+      changed_.notify_all();
+    }
+  }
+
+  BmpBandFile& file_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  const Bitmap* band_ = nullptr;
+  int64_t firstRow_ = 0;
+  int64_t rowCount_ = 0;
+  bool finishing_ = false;
+  WriteResult result_;
+  std::thread thread_;
+};
 
 }  // namespace
 
@@ -137,6 +211,7 @@ ExportJob::ExportJob(ExportParams params, Steps steps, OwnerMailbox& mailbox,
       steps_(std::move(steps)),
       mailbox_(mailbox),
       renderer_(renderer ? std::move(renderer) : std::make_unique<PlainRenderer>()),
+      idleNiceReversible_(LowestAllowedNice() <= 0),
       priorityChoice_(params_.priorityChoice) {}
 
 ExportJob::~ExportJob() {
@@ -166,7 +241,25 @@ void ExportJob::SetPriority(int choice) {
   priorityChoice_ = choice;
   // A choice made before the thread runs is applied by the thread itself when it starts.
   const int threadId = threadId_.load(std::memory_order_acquire);
-  if (threadId != 0) ApplyPriority(choice, threadId, *renderer_);
+  if (threadId != 0) ApplyPace(choice, threadId);
+}
+
+int64_t ExportJob::BandRows(int64_t width) {
+  const uint64_t stride = Bitmap::StrideFor(width, PixelFormat::Bgr24);
+  const uint64_t blocks = stride == 0 ? 1 : kBandBytes / stride / kRowsPerProgressPoint;
+  return kRowsPerProgressPoint * static_cast<int64_t>(std::max<uint64_t>(blocks, 1));
+}
+
+void ExportJob::ApplyPace(int choice, int threadId) {
+  ThreadPriority priority;
+  if (!PriorityFromChoice(choice, priority)) return;
+  const ThreadPriority nice =
+      priority == ThreadPriority::Idle && !idleNiceReversible_ ? ThreadPriority::Normal : priority;
+  SetThreadPriority(threadId, nice);
+  renderer_->SetWorkerPriority(nice);
+  renderer_->SetActiveThreads(priority == ThreadPriority::Idle ? 1 : 0);
+  yields_.store(priority == ThreadPriority::Idle || priority == ThreadPriority::Normal,
+                std::memory_order_release);
 }
 
 void ExportJob::WaitServing() {
@@ -178,68 +271,22 @@ void ExportJob::Body() {
     std::lock_guard lock(priorityMutex_);
     const int self = CurrentThreadId();
     threadId_.store(self, std::memory_order_release);
-    ApplyPriority(priorityChoice_, self, *renderer_);
+    ApplyPace(priorityChoice_, self);
   }
 
-  const int64_t width = params_.width;
-  const int64_t height = params_.height;
   std::optional<std::string> failure;
-  bool written = false;
   try {
-    failure = ExportSizeProblem(width, height);
-    std::optional<Bitmap> bitmap;
-    if (!failure) {
-      try {
-        bitmap.emplace(width, height, PixelFormat::Bgr24);
-      } catch (const std::bad_alloc&) {
-        failure = "There is not enough memory for an image of " + SizeText(width, height) + ".";
-      } catch (const std::length_error&) {
-        failure = "There is not enough memory for an image of " + SizeText(width, height) + ".";
-      }
-    }
-    if (bitmap) {
-      const ExportGeometry geometry =
-          MakeExportGeometry(params_.centreX, params_.centreY, params_.viewWidth, width, height);
-      // Entries past the palette copy do not exist: the limit never goes beyond the last one.
-      const ExportInputs inputs{params_.cr, params_.ci,
-                                std::min(params_.limit, kMaxExportIterationLimit),
-                                &params_.palette};
-      bool stopped = false;
-      double y = geometry.y0;
-      for (int64_t first = 0; first < height; first += kRowsPerProgressPoint) {
-        const int64_t count = std::min(kRowsPerProgressPoint, height - first);
-        renderer_->RenderExportRows(geometry, inputs, first, count, y, *bitmap);
-        for (int64_t i = 0; i < count; ++i) y = y - geometry.step;
-        if (count < kRowsPerProgressPoint) break;  // the last rows reach no progress point
-
-        const int64_t row = first + count - 1;
-        progressRow_.store(row, std::memory_order_release);
-        if (stopRequested_.load(std::memory_order_acquire)) {
-          stopped = true;
-          break;
-        }
-        if (steps_.showProgress) mailbox_.Call([&] { steps_.showProgress(row); });
-      }
-      if (!stopped) {
-        const WriteResult result = params_.format == ImageFormat::Png
-                                       ? WritePng(params_.outputPath, *bitmap)
-                                       : WriteBmp(params_.outputPath, *bitmap);
-        bitmap.reset();
-        if (result.ok()) {
-          written = true;
-        } else {
-          failure = WriteFailureMessage(result);
-        }
-      }
-    }
+    failure = ExportSizeProblem(params_.width, params_.height);
+    if (!failure) failure = ExportSpaceProblem(params_.outputPath, params_.width, params_.height);
+    if (!failure) failure = Compute(params_.format == ImageFormat::Bmp && CanStreamTo(params_.outputPath));
   } catch (const std::exception& error) {
     // A renderer that cannot start its workers, for one: reported, never left to terminate.
     failure = std::string("The image could not be computed: ") + error.what();
   }
 
-  if (written) {
+  if (!failure) {
     if (steps_.finishExport) mailbox_.Call(steps_.finishExport);
-  } else if (failure && steps_.exportFailed) {
+  } else if (!failure->empty() && steps_.exportFailed) {
     mailbox_.Call([&] { steps_.exportFailed(*failure); });
   }
 
@@ -249,6 +296,79 @@ void ExportJob::Body() {
   }
   running_.store(false, std::memory_order_release);
   mailbox_.Wake();
+}
+
+// Nothing when the file was written, an empty text when the job stopped, else the message.
+std::optional<std::string> ExportJob::Compute(bool streamed) {
+  const int64_t width = params_.width;
+  const int64_t height = params_.height;
+  const int64_t bandRows = streamed ? std::min(BandRows(width), height) : height;
+
+  std::optional<BmpBandFile> file;
+  if (streamed) {
+    file.emplace(params_.outputPath, width, height);
+    const WriteResult opened = file->Open();
+    if (!opened.ok()) return WriteFailureMessage(opened);
+  }
+  std::optional<Bitmap> bands[2];
+  try {
+    bands[0].emplace(width, bandRows, PixelFormat::Bgr24);
+    if (streamed && bandRows < height) bands[1].emplace(width, bandRows, PixelFormat::Bgr24);
+  } catch (const std::bad_alloc&) {
+    return MemoryMessage(width, height);
+  } catch (const std::length_error&) {
+    return MemoryMessage(width, height);
+  }
+  std::optional<BandWriter> writer;
+  if (streamed) writer.emplace(*file);
+
+  const ExportGeometry geometry =
+      MakeExportGeometry(params_.centreX, params_.centreY, params_.viewWidth, width, height);
+  // Entries past the palette copy do not exist: the limit never goes beyond the last one.
+  const ExportInputs inputs{params_.cr, params_.ci,
+                            std::min(params_.limit, kMaxExportIterationLimit), &params_.palette};
+  int current = 0;
+  int64_t bandStart = 0;
+  double y = geometry.y0;
+  for (int64_t first = 0; first < height; first += kRowsPerProgressPoint) {
+    const int64_t count = std::min(kRowsPerProgressPoint, height - first);
+    if (yields_.load(std::memory_order_acquire) && steps_.liveViewBusy) {
+      const auto giveUp = std::chrono::steady_clock::now() + kLongestGiveWay;
+      while (steps_.liveViewBusy() && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    }
+    const auto started = std::chrono::steady_clock::now();
+    renderer_->RenderExportRows(geometry, inputs, first - bandStart, count, y, *bands[current]);
+    computeNanos_.fetch_add(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() -
+                                                             started).count(),
+        std::memory_order_acq_rel);
+    for (int64_t i = 0; i < count; ++i) y = y - geometry.step;
+
+    const int64_t done = first + count;
+    if (streamed && (done - bandStart == bandRows || done == height)) {
+      if (!writer->Submit(*bands[current], bandStart, done - bandStart)) break;
+      if (bands[1]) current ^= 1;
+      bandStart = done;
+    }
+    if (count < kRowsPerProgressPoint) break;  // the last rows reach no progress point
+
+    const int64_t row = done - 1;
+    progressRow_.store(row, std::memory_order_release);
+    if (stopRequested_.load(std::memory_order_acquire)) return std::string();
+    if (steps_.showProgress) mailbox_.Call([&] { steps_.showProgress(row); });
+  }
+
+  if (!streamed) {
+    const WriteResult result = params_.format == ImageFormat::Png
+                                   ? WritePng(params_.outputPath, *bands[0])
+                                   : WriteBmp(params_.outputPath, *bands[0]);
+    return result.ok() ? std::nullopt : std::optional(WriteFailureMessage(result));
+  }
+  WriteResult result = writer->Finish();
+  if (result.ok()) result = file->Commit();
+  return result.ok() ? std::nullopt : std::optional(WriteFailureMessage(result));
 }
 
 }  // namespace zirvanta

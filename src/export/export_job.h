@@ -65,16 +65,33 @@ class OwnerMailbox {
   uint64_t completed_ = 0;
 };
 
-// The export render job: computes the picture row by row into one bitmap, with a progress point
-// after every 21 rows where it stores the row, looks at the stop request and has ShowProgress
-// run by its owner; then writes the BMP file (atomically) and has FinishExport run, or has
-// ExportFailed run with a message when the bitmap cannot be allocated or the file written.
+// The export render job: computes the picture in blocks of 21 rows, with a progress point after
+// each full block where it stores the row, looks at the stop request and has ShowProgress run by
+// its owner; when the last row is done the file is complete and FinishExport runs, or
+// ExportFailed runs with a message when memory, the disk or the file fails.
+//
+// The rows go to the file in bands while the next ones are computed: a second thread writes each
+// band at its place in a temporary file beside the target, which is renamed over the target
+// after the last band, so memory does not grow with the image and a stop or a failure leaves the
+// target as it was. A target that cannot take bands at their places (a device, a pipe, "-")
+// gets the picture in order from memory.
+//
+// The priority choice works both ways for any user: "low" computes on one thread and pauses
+// while the live view computes a pass, "normal" takes every core but still gives way to the live
+// view, "high" and "critical" take every core and give way to nothing. Nice values (idle,
+// normal, highest, time-critical) come on top only where the process may set them back: an
+// unprivileged thread that went to idle could never become normal again, so there "low" keeps
+// the normal nice value.
 class ExportJob {
  public:
   struct Steps {
     std::function<void(int64_t progressRow)> showProgress;
     std::function<void()> finishExport;
     std::function<void(const std::string& message)> exportFailed;
+    // Called on the job's thread, so it must be safe there: true while the live view computes a
+    // pass. The choices that give way wait before a block until it returns false (at most a
+    // moment per block, so a stuck view cannot stall the export).
+    std::function<bool()> liveViewBusy;
   };
 
   // The renderer computes the rows (the plain one when none is given).
@@ -94,9 +111,19 @@ class ExportJob {
   int64_t ProgressRow() const { return progressRow_.load(std::memory_order_acquire); }
   // Owner side: waits for the job to end, running its pending steps meanwhile.
   void WaitServing();
+  // The time spent computing rows so far (not waiting, not writing), in seconds.
+  double ComputeSeconds() const {
+    return static_cast<double>(computeNanos_.load(std::memory_order_acquire)) * 1e-9;
+  }
+
+  // Rows per band written to the file for an image of this width: whole progress blocks of
+  // about a megabyte.
+  static int64_t BandRows(int64_t width);
 
  private:
   void Body();
+  void ApplyPace(int choice, int threadId);
+  std::optional<std::string> Compute(bool streamed);
 
   ExportParams params_;
   Steps steps_;
@@ -106,6 +133,10 @@ class ExportJob {
   std::atomic<bool> stopRequested_{false};
   std::atomic<int64_t> progressRow_{-1};
   std::atomic<int> threadId_{0};
+  std::atomic<bool> yields_{false};
+  std::atomic<int64_t> computeNanos_{0};
+  // The nice values of "low" can be undone by this process (it has the privilege or the limit).
+  bool idleNiceReversible_ = false;
   // Guards the latest priority choice and the thread id while a priority is applied, so a
   // choice made before the thread runs is not lost and an ended thread's id is never used.
   std::mutex priorityMutex_;

@@ -229,6 +229,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::FormClose() {
+  CloseExportDialog();  // its export stops and is waited for; it keeps its settings value
   // A sweep running in the event processing below this call ends at its next step.
   StopAllSweeps();
   CloseScreenWindows();
@@ -238,6 +239,7 @@ void TMainForm::FormClose() {
 }
 
 void TMainForm::FormDestroy() {
+  CloseExportDialog();
   // No pass may run while the pictures and the bitmaps go.
   if (renderThread_) renderThread_->Stop();
   if (Pic) Pic->SetSurface(nullptr);

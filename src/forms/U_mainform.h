@@ -104,6 +104,10 @@ class TMainForm : public QMainWindow, public TMainLink {
 
   // The image export (U_mainform_export.cpp).
   void SaveImageExecute();
+  // Closes an open export dialog, which stops its export and waits for it (the window closes).
+  void CloseExportDialog();
+  // The open export dialog, or none.
+  QWidget* ExportDialog() const;
 
 
   // Full screen, the slide show and its options (U_mainform_screen.cpp).

@@ -28,6 +28,13 @@ void ShowWriteFailure(QWidget* parent, const zirvanta::WriteResult& result) {
           QString::fromStdString(zirvanta::WriteFailureDetail(result)));
 }
 
+void ShowExportFailure(QWidget* parent, const std::string& message) {
+  const QString text = QString::fromStdString(message);
+  const qsizetype lineEnd = text.indexOf(QLatin1Char('\n'));
+  ShowBox(parent, QMessageBox::NoIcon, QString::fromLatin1(kApplicationTitle), text.left(lineEnd),
+          lineEnd < 0 ? QString() : text.mid(lineEnd + 1));
+}
+
 void ShowUnknownType(QWidget* parent, const char* text, const char* caption) {
   ShowBox(parent, QMessageBox::Warning, QString::fromLatin1(caption), QString::fromLatin1(text));
 }

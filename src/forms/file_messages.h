@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "files/atomic_write.h"
 
 class QWidget;
@@ -14,6 +16,10 @@ void ShowReadFailure(QWidget* parent);
 // "The file did not manage to be opened for recording.", with what went wrong (a write that
 // stopped short, the system's reason) as the box's informative text.
 void ShowWriteFailure(QWidget* parent, const zirvanta::WriteResult& result);
+
+// An image export that failed (memory, disk, file): its message, the first line as the text and
+// the rest (the system's reason) as the informative text.
+void ShowExportFailure(QWidget* parent, const std::string& message);
 
 // An unknown fractal or palette type: the text and caption given, with an exclamation icon.
 void ShowUnknownType(QWidget* parent, const char* text, const char* caption);

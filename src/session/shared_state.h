@@ -69,6 +69,10 @@ struct SharedState {
   // False while mouse events left over from a double click in a browser may still arrive; the
   // picture and the general view ignore the mouse until the next press re-arms it.
   bool MouseArmed = true;
+
+  // The image export's: the folder of the last image file chosen in this run; empty until the
+  // first export, when the file dialog starts in the parent of StartFolder.
+  std::string LastExportFolder;
 };
 
 }  // namespace zirvanta

@@ -1,4 +1,9 @@
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -8,6 +13,7 @@
 #include <random>
 #include <thread>
 
+#include "engine/fast/fast_renderer.h"
 #include "export_test_support.h"
 
 namespace zirvanta {
@@ -70,7 +76,7 @@ struct StepLog {
   ExportJob::Steps Steps() {
     return {[this](int64_t row) { progress.push_back(row), onStep(); },
             [this] { ++finished, onStep(); },
-            [this](const std::string& message) { failures.push_back(message), onStep(); }};
+            [this](const std::string& message) { failures.push_back(message), onStep(); }, {}};
   }
 };
 
@@ -109,25 +115,52 @@ TEST(ExportJob, WritesThePlainLoopsPixelsOrStopsOnlyAtAProgressPoint) {
   }
 }
 
-// Notes the nice value of the thread that computes each block, and the workers' priorities.
-struct PriorityRecorder : Renderer {
-  std::vector<int> nice;
+// Notes, for each block, the nice value of the thread computing it and the renderer's thread
+// share, and the workers' priorities.
+struct PaceRecorder : Renderer {
+  std::vector<int> nice, share;
   std::vector<ThreadPriority> workers;
+  std::atomic<int> activeThreads{-1};
   void RenderPicture(const PictureGeometry&, const FractalState&, const Palette&, Bitmap&) final {}
   void RenderExportRows(const ExportGeometry&, const ExportInputs&, int64_t, int64_t, double,
                         Bitmap&) final {
     nice.push_back(getpriority(PRIO_PROCESS, id_t(CurrentThreadId())));
+    share.push_back(activeThreads);
   }
   void SetWorkerPriority(ThreadPriority priority) final { workers.push_back(priority); }
+  void SetActiveThreads(int count) final { activeThreads = count; }
 };
+
+// Runs an export of 84 rows (four blocks) starting at the first choice, switching to the next
+// choices at the progress points; returns the recorder's notes.
+struct PaceNotes { std::vector<int> nice, share; };
+PaceNotes RunPaces(const std::string& path, std::vector<int> choices,
+                      std::function<bool()> liveViewBusy = {}) {
+  OwnerMailbox mailbox;
+  ExportParams params = MakeParams(path, 2, 84);
+  params.priorityChoice = choices[0];
+  auto owned = std::make_unique<PaceRecorder>();
+  PaceRecorder* recorder = owned.get();
+  StepLog log;
+  ExportJob::Steps steps = log.Steps();
+  steps.liveViewBusy = std::move(liveViewBusy);
+  ExportJob job(params, std::move(steps), mailbox, std::move(owned));
+  log.onStep = [&] {
+    if (log.progress.size() < choices.size()) job.SetPriority(choices[log.progress.size()]);
+  };
+  job.Start();
+  job.WaitServing();
+  EXPECT_EQ(log.finished, 1);
+  return {recorder->nice, recorder->share};
+}
 
 TEST(ExportJob, PrioritiesFollowTheChoiceFromBeforeTheStartToTheEnd) {
   TempDir dir;
   OwnerMailbox mailbox;
   ExportParams params = MakeParams(dir.File("p.bmp"), 2, 42);
   params.priorityChoice = 2;
-  auto owned = std::make_unique<PriorityRecorder>();
-  const PriorityRecorder& recorder = *owned;
+  auto owned = std::make_unique<PaceRecorder>();
+  const PaceRecorder& recorder = *owned;
   StepLog log;
   ExportJob job(params, log.Steps(), mailbox, std::move(owned));
   job.SetPriority(7);  // no choice: nothing changes
@@ -136,8 +169,40 @@ TEST(ExportJob, PrioritiesFollowTheChoiceFromBeforeTheStartToTheEnd) {
   ASSERT_TRUE(job.Start());
   job.WaitServing();
   job.SetPriority(3);  // after the end: no thread to apply it to
-  EXPECT_EQ(recorder.workers, std::vector({ThreadPriority::Normal, ThreadPriority::Idle}));
-  EXPECT_EQ(recorder.nice.at(1), 19) << "\"low\" puts the job's own thread at idle priority";
+  // "low" goes to the idle nice value only where it can come back from it.
+  const bool reversible = LowestAllowedNice() <= 0;
+  const ThreadPriority low = reversible ? ThreadPriority::Idle : ThreadPriority::Normal;
+  EXPECT_EQ(recorder.workers, std::vector({ThreadPriority::Normal, low}));
+  EXPECT_EQ(recorder.share, std::vector({0, 1})) << "\"low\" computes on one thread";
+  EXPECT_EQ(recorder.nice.at(1), reversible ? 19 : recorder.nice.at(0));
+}
+
+// The choices work both ways for a user without privileges: "low" to "critical" and back.
+// Where the test runs as root, a child process drops to nobody with no room to lower nice values.
+TEST(ExportJob, PrioritiesWorkBothWaysWithoutPrivileges) {
+  TempDir dir;
+  std::filesystem::permissions(dir.path, std::filesystem::perms::all);
+  const auto unprivileged = [&] {
+    if (geteuid() == 0) {
+      const rlimit none{0, 0};
+      if (setrlimit(RLIMIT_NICE, &none) != 0 || setgid(65534) != 0 || setuid(65534) != 0) {
+        return 3;  // cannot drop privileges here
+      }
+    }
+    if (LowestAllowedNice() <= 0) return 3;  // privileged after all: nothing to show
+    const int before = getpriority(PRIO_PROCESS, 0);
+    std::atomic<int> busyCalls{0};
+    const PaceNotes up = RunPaces(dir.File("up.bmp"), {0, 3, 1},
+                                     [&] { return ++busyCalls % 2 == 1; });
+    const PaceNotes down = RunPaces(dir.File("down.bmp"), {3, 0});
+    const bool ok = up.share == std::vector({1, 0, 0, 0}) && down.share == std::vector({0, 1, 1, 1}) &&
+                    up.nice == std::vector(4, before) && down.nice == std::vector(4, before) &&
+                    // "low" and "normal" asked whether the live view was busy, "critical" did not
+                    busyCalls >= 4;
+    return ok ? 0 : 1;
+  };
+  EXPECT_EXIT(std::_Exit(unprivileged()), ::testing::ExitedWithCode(0), "")
+      << "exit 3: privileges could not be dropped here";
 }
 
 // What the failure step was given, when the job did not finish.
@@ -154,16 +219,54 @@ TEST(ExportJob, FailuresAreReportedAndWriteNothing) {
   // A file that cannot be written fails in the stress test, which has missing folders.
   TempDir dir;
   EXPECT_EQ(Failures(dir.File("zero.bmp"), 0, 30), Names{*ExportSizeProblem(0, 30)});
+  // A file larger than the process may write is refused before any row is computed.
+  const auto tooLarge = [&] {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{rlim_t{1} << 20, rlim_t{1} << 20};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 1;
+    const Names failures = Failures(dir.File("large.bmp"), 2000, 2000);
+    return failures.size() == 1 && failures[0].starts_with(kWriteIncompleteMessage) &&
+                   dir.Entries().empty() ? 0 : 1;
+  };
+  EXPECT_EXIT(std::_Exit(tooLarge()), ::testing::ExitedWithCode(0), "");
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)  // shadow memory needs room
-  // A 30000 x 30000 bitmap (2.7 GB) in a process held to 1 GB of address space.
+  // A target that takes its bytes in order (a pipe) needs the picture whole: a 30000 x 30000
+  // bitmap (2.7 GB) in a process held to 1 GB of address space.
+  ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
   const auto huge = [&] {
     const rlimit limit{rlim_t{1} << 30, rlim_t{1} << 30};
-    return setrlimit(RLIMIT_AS, &limit) == 0 && Failures(dir.File("huge.bmp"), 30000, 30000) ==
+    return setrlimit(RLIMIT_AS, &limit) == 0 && Failures(dir.File("pipe"), 30000, 30000) ==
         Names{"There is not enough memory for an image of 30000 x 30000 pixels."};
   };
   EXPECT_EXIT(std::_Exit(huge() ? 0 : 1), ::testing::ExitedWithCode(0), "");
+  std::filesystem::remove(dir.File("pipe"));
 #endif
   EXPECT_TRUE(dir.Entries().empty());
+}
+
+// Bands of one block each for an image this wide: the rows reach the file band by band, at their
+// places, and a stop between bands leaves the old file and no temporary file.
+TEST(ExportJob, WideImagesGoToTheFileInBands) {
+  TempDir dir;
+  const std::string path = dir.File("wide.bmp");
+  ExportParams params{path, 30001, 70, -0.1f, 0.2f, 3.0f, -0.8, 0.156, {}, 30, 1};
+  BuildPalette(PaletteParams{3, 20, 50, 70, 5, 9, 13}, params.palette);
+  ASSERT_EQ(ExportJob::BandRows(params.width), 21);
+  // "low" computes on one of the renderer's two threads, "normal" on both.
+  for (const auto& [stop, choice] : {std::pair{false, 1}, {false, 0}, {true, 1}}) {
+    params.priorityChoice = choice;
+    testing::WriteBytes(path, "an older picture");
+    OwnerMailbox mailbox;
+    StepLog log;
+    ExportJob job(params, log.Steps(), mailbox, std::make_unique<FastRenderer>(2));
+    if (stop) log.onStep = [&] { if (log.progress.size() == 2) job.RequestStop(); };
+    ASSERT_TRUE(job.Start());
+    job.WaitServing();
+    EXPECT_EQ(log.finished, stop ? 0 : 1);
+    EXPECT_TRUE(ReadBytes(path) == (stop ? "an older picture" : testing::ExpectedExport(params)));
+    EXPECT_EQ(dir.Entries(), Names{"wide.bmp"});
+  }
+  EXPECT_EQ(ExportJob::BandRows(1920), 168);
 }
 
 // Starts, stops, priority changes and closes at random moments; meant to run under TSan. Closes

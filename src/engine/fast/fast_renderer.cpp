@@ -119,6 +119,8 @@ struct CountTask {
 
   static void Run(void* context, int participant) {
     CountTask& task = *static_cast<CountTask*>(context);
+    // Threads beyond the job's share sit this job out; the others claim every segment.
+    if (participant >= task.job->participants) return;
     // The workers round as the calling thread does.
     if (participant != 0) std::fesetenv(&task.environment);
     CountScratch& scratch = (*task.participants)[static_cast<size_t>(participant)].scratch;
@@ -279,6 +281,7 @@ class FastRenderer::Impl {
   }
 
   void SetWorkerPriority(ThreadPriority priority) { pool_.SetPriority(priority); }
+  void SetActiveThreads(int count) { activeThreads_.store(count, std::memory_order_relaxed); }
   int ThreadCount() const { return pool_.Participants(); }
   fast::SimdTarget Target() const { return target_; }
   Statistics Stats() const { return stats_; }
@@ -309,7 +312,9 @@ class FastRenderer::Impl {
     std::atomic<int64_t> nextSegment{0};
     job.nextSegment = &nextSegment;
     const bool shared = Shared(job.width * job.rows);
-    job.participants = shared ? pool_.Participants() : 1;
+    const int active = activeThreads_.load(std::memory_order_relaxed);
+    job.participants =
+        shared ? (active > 0 ? std::min(active, pool_.Participants()) : pool_.Participants()) : 1;
     for (Participant& participant : participants_) participant.Prepare(job.segmentCount);
     CountTask task;
     task.job = &job;
@@ -404,6 +409,7 @@ class FastRenderer::Impl {
   StoredPicture stored_[kStoredPictures];
   uint64_t clock_ = 0;
   Statistics stats_;
+  std::atomic<int> activeThreads_{0};
 };
 
 FastRenderer::FastRenderer(int threadCount, std::optional<fast::SimdTarget> target,
@@ -426,6 +432,8 @@ void FastRenderer::RenderExportRows(const ExportGeometry& geometry, const Export
 void FastRenderer::SetWorkerPriority(ThreadPriority priority) {
   impl_->SetWorkerPriority(priority);
 }
+
+void FastRenderer::SetActiveThreads(int count) { impl_->SetActiveThreads(count); }
 
 int FastRenderer::ThreadCount() const { return impl_->ThreadCount(); }
 fast::SimdTarget FastRenderer::Target() const { return impl_->Target(); }

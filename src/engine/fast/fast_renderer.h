@@ -47,6 +47,8 @@ class FastRenderer final : public Renderer {
 
   // Safe to call from any thread, also while a picture is being computed.
   void SetWorkerPriority(ThreadPriority priority) override;
+  // Safe to call from any thread; the next picture or block of rows takes it up.
+  void SetActiveThreads(int count) override;
 
   int ThreadCount() const;
   fast::SimdTarget Target() const;
