@@ -225,7 +225,9 @@ TEST(ExportJob, FailuresAreReportedAndWriteNothing) {
     const rlimit limit{rlim_t{1} << 20, rlim_t{1} << 20};
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 1;
     const Names failures = Failures(dir.File("large.bmp"), 2000, 2000);
-    return failures.size() == 1 && failures[0].starts_with(kWriteIncompleteMessage) &&
+    return failures.size() == 1 &&
+                   failures[0].starts_with(kWriteOpenFailedMessage + std::string("\n") +
+                                           kWriteIncompleteMessage) &&
                    dir.Entries().empty() ? 0 : 1;
   };
   EXPECT_EXIT(std::_Exit(tooLarge()), ::testing::ExitedWithCode(0), "");
