@@ -331,7 +331,9 @@ class ScreenWindowsTest : public QObject {
     w->OptionsForm()->RadioButton2->setChecked(true);
     Click(w->OptionsForm()->ButOkey);
     QTRY_VERIFY(!w->OptionsForm());
-    w->close();
+    w->Options->trigger();
+    w->close();  // quitting closes it too
+    QVERIFY(!w->State().windows.optionsWindowOpen);
     const zirvanta::Settings kept = zirvanta::ReadSettings(w.folder.path().toStdString()).live;
     QCOMPARE(kept.slideDelay, 7);
     QCOMPARE(kept.slideOrder, 1);

@@ -37,8 +37,8 @@ constexpr Case kConstructs[] = {
      R"({\rtf1 \b B\b0 n\i I\i0 n\ul U\ulnone n\uldb D\ul0 n})",
      "(b)Bn(i)In(u)Un(u)Dn"},
     {"plain resets the characters but not the paragraph",
-     R"({\rtf1\deff0{\fonttbl{\f0 Sans;}{\f1 Mono;}}\qc\b\f1\fs40 x\plain y})",
-     "qc: (b f1 s40)x(f0)y"},
+     R"({\rtf1\deff1{\fonttbl{\f0 Sans;}{\f1 Mono;}}\qc\b\f0\fs40 x\plain y})",
+     "qc: (b f0 s40)x(f1)y"},
     {"font table with families and sizes in half points",
      R"({\rtf1\ansi\deff0{\fonttbl{\f0\froman\fcharset0 Times New Roman;}{\f1\fswiss Arial;})"
      R"(\f2\fmodern Courier New;}\f1\fs20 a\f2\fs16 b\f9 c})",
