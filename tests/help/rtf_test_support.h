@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "help/rtf_reader.h"
 
@@ -13,42 +14,35 @@ namespace zirvanta::testing {
 inline std::string Describe(const RtfDocument& document) {
   static constexpr const char* kAlignments[] = {"", "qc", "qr", "qj"};
   std::string out;
+  auto add = [](std::string& to, bool on, const char* name, const std::string& value = {}) {
+    if (on) to.append(to.empty() ? "" : " ").append(name).append(value);
+  };
   for (const RtfParagraph& paragraph : document.paragraphs) {
     if (!out.empty()) out += " / ";
     const RtfParagraphFormat& f = paragraph.format;
     std::string format = kAlignments[static_cast<int>(f.alignment)];
-    auto add = [&](const char* name, int32_t value) {
-      if (value == 0) return;
-      if (!format.empty()) format += ' ';
-      format += name + std::to_string(value);
-    };
-    add("li", f.leftIndent);
-    add("fi", f.firstIndent);
-    add("ri", f.rightIndent);
-    add("sb", f.spaceBefore);
-    add("sa", f.spaceAfter);
-    for (size_t i = 0; i < f.tabStops.size(); ++i) {
-      format += (i == 0 ? (format.empty() ? "tx" : " tx") : ",") + std::to_string(f.tabStops[i]);
+    const std::pair<const char*, int32_t> numbers[] = {{"li", f.leftIndent},
+        {"fi", f.firstIndent}, {"ri", f.rightIndent}, {"sb", f.spaceBefore}, {"sa", f.spaceAfter}};
+    for (const auto& [name, value] : numbers) add(format, value != 0, name, std::to_string(value));
+    std::string tabs;
+    for (int32_t stop : f.tabStops) {
+      tabs.append(tabs.empty() ? "tx" : ",").append(std::to_string(stop));
     }
+    add(format, !tabs.empty(), "", tabs);
     if (!format.empty()) out += format + ": ";
     for (const RtfRun& run : paragraph.runs) {
-      std::string flags;
-      auto flag = [&](bool on, const char* name, std::string value = {}) {
-        if (!on) return;
-        if (!flags.empty()) flags += ' ';
-        flags.append(name).append(value);
-      };
       const RtfCharFormat& c = run.format;
-      flag(c.bold, "b");
-      flag(c.italic, "i");
-      flag(c.underline, "u");
-      flag(c.font >= 0, "f", std::to_string(c.font));
-      flag(c.sizeHalfPoints != 24, "s", std::to_string(c.sizeHalfPoints));
+      std::string flags;
+      add(flags, c.bold, "b");
+      add(flags, c.italic, "i");
+      add(flags, c.underline, "u");
+      add(flags, c.font >= 0, "f", std::to_string(c.font));
+      add(flags, c.sizeHalfPoints != 24, "s", std::to_string(c.sizeHalfPoints));
       if (c.colour) {
         char hex[8];
         std::snprintf(hex, sizeof hex, "#%02x%02x%02x", c.colour->red, c.colour->green,
                       c.colour->blue);
-        flag(true, hex);
+        add(flags, true, hex);
       }
       out += (flags.empty() ? "" : "(" + flags + ")") + run.text;
     }
