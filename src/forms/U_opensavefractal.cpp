@@ -12,30 +12,17 @@ using namespace browser;
 namespace {
 
 const TFileBrowser::Layout kLayout{
-    .height = 221,
-    .listHeight = 145,
-    .nameTop = 184,
-    .frameTop = 8,
-    .frameCaption = "Prewiev",
-    .pictureTop = 16,
-    .message = {40, 59},
-    .messageCentred = true,
-    .folderReadOnly = false,
-    .open = {233, 184, 75, 25},
-    .save = {232, 184, 75, 25},
-    .cancel = {317, 184, 75, 25},
-    .folderTip = " The fractals catalogue",
-    .listTip = " Fractals taking place in the catalogue",
-    .renameText = "&Переименовать..",
-    .openTitle = "Fractal opening",
-    .saveTitle = "Fractal preservation",
-    .openTip = " Opens the chosen file",
+    .height = 221, .listHeight = 145, .nameTop = 184, .frameTop = 8, .frameCaption = "Prewiev",
+    .pictureTop = 16, .message = {40, 59}, .messageCentred = true, .folderReadOnly = false,
+    .open = {233, 184, 75, 25}, .save = {232, 184, 75, 25}, .cancel = {317, 184, 75, 25},
+    .folderTip = " The fractals catalogue", .listTip = " Fractals taking place in the catalogue",
+    .renameText = "&Переименовать..", .openTitle = "Fractal opening",
+    .saveTitle = "Fractal preservation", .openTip = " Opens the chosen file",
     .saveTip = " Keeps a file under the chosen name",
     .openCancelTip = " Closes the form 'Fractal opening'",
     .saveCancelTip = " Closes the form 'Fractal preservation'",
-    .names = {"Label2", "Drive", "FileList", "Label1", "FileName", "GroupBox1", "PreView",
-              "ImMess", "OpenFractal", "SaveFractal", "Cansel", "PopupMenu1", "DeleteFile",
-              "RenFile"},
+    .names = {"Label2", "Drive", "FileList", "Label1", "FileName", "GroupBox1", "PreView", "ImMess",
+              "OpenFractal", "SaveFractal", "Cansel", "PopupMenu1", "DeleteFile", "RenFile"},
 };
 
 }  // namespace

@@ -7,30 +7,17 @@ using namespace browser;
 namespace {
 
 const TFileBrowser::Layout kLayout{
-    .height = 178,
-    .listHeight = 105,
-    .nameTop = 144,
-    .frameTop = 6,
-    .frameCaption = "Preview",
-    .pictureTop = 14,
-    .message = {40, 56},
-    .messageCentred = false,
-    .folderReadOnly = true,
-    .open = {232, 144, 73, 22},
-    .save = {232, 144, 73, 22},
-    .cancel = {320, 144, 73, 22},
-    .folderTip = " The catalogue of palettes",
-    .listTip = " Palettes taking place in the catalogue",
-    .renameText = "Переименовать файл",
-    .openTitle = "Palette opening",
-    .saveTitle = "Palette preservation",
-    .openTip = " Opens the chosen palette",
+    .height = 178, .listHeight = 105, .nameTop = 144, .frameTop = 6, .frameCaption = "Preview",
+    .pictureTop = 14, .message = {40, 56}, .messageCentred = false, .folderReadOnly = true,
+    .open = {232, 144, 73, 22}, .save = {232, 144, 73, 22}, .cancel = {320, 144, 73, 22},
+    .folderTip = " The catalogue of palettes", .listTip = " Palettes taking place in the catalogue",
+    .renameText = "Переименовать файл", .openTitle = "Palette opening",
+    .saveTitle = "Palette preservation", .openTip = " Opens the chosen palette",
     .saveTip = " Keeps a palette under the chosen name",
     .openCancelTip = " Closes the form 'Palette opening'",
     .saveCancelTip = " Closes the form 'Palette preservation'",
-    .names = {"Label1", "PathText", "PalList", "Label2", "FileText", "PalPreview", "With",
-              "ImText", "OpenBut", "SaveBut", "CanBut", "PopupPalette", "DelPalFile",
-              "ReNamePal"},
+    .names = {"Label1", "PathText", "PalList", "Label2", "FileText", "PalPreview", "With", "ImText",
+              "OpenBut", "SaveBut", "CanBut", "PopupPalette", "DelPalFile", "ReNamePal"},
 };
 
 }  // namespace

@@ -484,8 +484,9 @@ void TFileBrowser::Choose(const std::string& entry) {
   NoteChoice(entry);
 }
 
-TRenameForm::TRenameForm(TMainLink& link, Target target, QWidget* parent)
-    : QDialog(parent), link_(link), target_(std::move(target)) {
+TRenameForm::TRenameForm(TMainLink& link, TFileBrowser& browser, std::string entry,
+                         const std::array<const char*, 4>& names)
+    : QDialog(&browser), link_(link), browser_(browser), entry_(std::move(entry)) {
   setWindowTitle(QStringLiteral("File renaming"));
   setFixedSize(329, 151);
   setFont(UiFont(kTextPixels));
@@ -505,8 +506,12 @@ TRenameForm::TRenameForm(TMainLink& link, Target target, QWidget* parent)
   ok_ = new QPushButton(QStringLiteral("Ok!"), this);
   ok_->setGeometry(168, 112, 75, 25);
   for (QPushButton* button : {cancel_, ok_}) button->setAutoDefault(false);
-  oldName_->setText(ShownName(target_.entry));
-  newName_->setText(ShownName(target_.entry));
+  oldName_->setText(ShownName(entry_));
+  newName_->setText(ShownName(entry_));
+  oldName_->setObjectName(QLatin1String(names[0]));
+  newName_->setObjectName(QLatin1String(names[1]));
+  cancel_->setObjectName(QLatin1String(names[2]));
+  ok_->setObjectName(QLatin1String(names[3]));
   setTabOrder(newName_, oldName_);
   setTabOrder(oldName_, cancel_);
   setTabOrder(cancel_, ok_);
@@ -522,18 +527,18 @@ TRenameForm::TRenameForm(TMainLink& link, Target target, QWidget* parent)
 void TRenameForm::Confirm() {
   const std::string newName = LocalName(newName_->text());
   if (newName.empty()) return;
-  if (std::ranges::find(*target_.listed, newName) != target_.listed->end()) {
+  if (std::ranges::find(browser_.Entries(), newName) != browser_.Entries().end()) {
     Warn(this, kNameTakenCaption, kNameTaken);
     return;
   }
-  if (!zirvanta::RenameEntry(target_.folder, target_.entry, newName, target_.extension)) {
+  if (!zirvanta::RenameEntry(browser_.Folder(), entry_, newName, browser_.Extension())) {
     const bool vanished = errno == ENOENT;
     Stop(this, kRenameFailedCaption, kRenameFailed);
     // A file gone since the list was filled: the list shows the folder as it now is.
-    if (vanished && target_.refill) target_.refill();
+    if (vanished) browser_.Refill();
     return;
   }
-  if (target_.refill) target_.refill();
+  browser_.Refill();
   accept();
 }
 

@@ -7,7 +7,7 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
-#include <functional>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -172,6 +172,8 @@ class TFileBrowser : public TBrowserForm {
   // The entries as the folder gave them (file-system bytes), in list order.
   const std::vector<std::string>& Entries() const { return entries_; }
   bool OpenMode() const { return openMode_; }
+  const std::string& Folder() const { return kind_.folder; }
+  const char* Extension() const { return kind_.extension; }
 
  protected:
   // Builds, places and titles the dialog; the derived browser takes its snapshot and then fills.
@@ -226,15 +228,10 @@ class TFileBrowser : public TBrowserForm {
 class TRenameForm : public QDialog {
   Q_OBJECT
  public:
-  struct Target {
-    std::string folder;
-    const char* extension;
-    std::string entry;                       // the entry being renamed
-    const std::vector<std::string>* listed;  // the browser's entries, refilled by `refill`
-    std::function<void()> refill;            // the browser after a rename, or a vanished file
-  };
-
-  TRenameForm(TMainLink& link, Target target, QWidget* parent);
+  // Renames `entry` of the browser's folder; after a rename, or when the file has vanished, the
+  // browser is refilled. `names`: the object names of the old and new name boxes, Cansel and Ok.
+  TRenameForm(TMainLink& link, TFileBrowser& browser, std::string entry,
+              const std::array<const char*, 4>& names);
 
   // Shown in both boxes when the dialog opens. Enter: the checks and the rename; closes on
   // success.
@@ -250,7 +247,8 @@ class TRenameForm : public QDialog {
 
  private:
   TMainLink& link_;
-  Target target_;
+  TFileBrowser& browser_;
+  const std::string entry_;
 };
 
 }  // namespace browser
