@@ -1,24 +1,14 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "engine/fractal_state.h"
 #include "engine/palette.h"
-#include "files/browser_preview.h"
 #include "forms/browser_common.h"
 #include "forms/main_link.h"
 #include "session/shared_state.h"
 
-class QAction;
 class QCheckBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QMenu;
-class QPushButton;
-class TImageBox;
 
 // The fractal browser: lists the fractal files of the fractal folder by entry name, previews the
 // selected one, deletes and renames files. browser.BrowserOpenMode, set before it is created,
@@ -32,61 +22,49 @@ class TImageBox;
 // - both: ChosenPath, ChosenName, FileChosen and FractalListIndex of browser, the outcome flags
 //   of each read, UseFractalPalette (IgnoreFPalette, kept after closing), MouseArmed (cleared by
 //   double clicks). Hints go to the main window's status bar.
-class TOpenSaveFractal : public browser::TBrowserForm {
+class TOpenSaveFractal : public browser::TFileBrowser {
   Q_OBJECT
  public:
   TOpenSaveFractal(zirvanta::SharedState& state, TMainLink& link);
 
   // The list from the folder anew, the remembered position selected and, in open mode,
   // previewed; in save mode the proposed name "fractal_new" and the current fractal.
-  void FillList();
-  void PreviewFile();
-  void RenderPreview();
+  void FillList() { Refill(); }
 
-  void FileListClick(int row);
-  void SaveFractalClick();  // confirms the typed name; also Enter and double clicks in save mode
+  void FileListClick(int row) { ListClick(row); }
+  void SaveFractalClick() { SaveClick(); }
   void IgnoreFPaletteClick();
-  void DeleteFileExecute();  // without asking; the Delete key asks first
-  void RenFileExecute();
-  // Enter, Esc, Delete and R; true when the key was used.
-  bool FormKeyDown(const QKeyEvent& key) override;
+  void DeleteFileExecute() { DeleteExecute(); }
+  void RenFileExecute() { RenameExecute(); }
 
-  // The entries as the folder gave them (file-system bytes), in list order.
-  const std::vector<std::string>& Entries() const { return entries_; }
-  bool OpenMode() const { return openMode_; }
-
-  QLabel* Label2 = nullptr;
-  QLineEdit* Drive = nullptr;
-  QListWidget* FileList = nullptr;
-  QLabel* Label1 = nullptr;
-  QLineEdit* FileName = nullptr;
-  QGroupBox* GroupBox1 = nullptr;
-  TImageBox* PreView = nullptr;
-  QLabel* ImMess = nullptr;
+  // The controls by their own names; the common part built them.
+  QLabel* Label2 = folderLabel_;
+  QLineEdit* Drive = folder_;
+  QListWidget* FileList = list_;
+  QLabel* Label1 = nameLabel_;
+  QLineEdit* FileName = name_;
+  QGroupBox* GroupBox1 = frame_;
+  TImageBox* PreView = picture_;
+  QLabel* ImMess = message_;
   QCheckBox* IgnoreFPalette = nullptr;
-  QPushButton* OpenFractal = nullptr;
-  QPushButton* SaveFractal = nullptr;
-  QPushButton* Cansel = nullptr;
-  QMenu* PopupMenu1 = nullptr;
-  QAction* DeleteFile = nullptr;
-  QAction* RenFile = nullptr;
+  QPushButton* OpenFractal = open_;
+  QPushButton* SaveFractal = save_;
+  QPushButton* Cansel = cancel_;
+  QMenu* PopupMenu1 = menu_;
+  QAction* DeleteFile = delete_;
+  QAction* RenFile = rename_;
 
-  void done(int result) override;  // FormClose: a cancel restores the snapshot in open mode
+  void done(int result) override;  // FormClose: a cancel also clears FileChosen
 
  protected:
-  void FormActivate() override;
-  void DoubleClick() override;
+  bool ReadChosen() override;
+  bool ChosenTypeKnown() const override { return state_.FractalTypeKnown; }
+  void RestoreSnapshot() override;
+  void RefillAfterDelete() override;
+  void OpenRename(const std::string& entry) override;
+  void NoteChoice(const std::string& entry) override;
 
  private:
-  void BuildControls();
-  void RestoreSnapshot();
-  void ShowMessage(const QString& text);
-  int SelectedRow() const;
-
-  zirvanta::SharedState& state_;
-  const bool openMode_;
-  std::vector<std::string> entries_;
   zirvanta::FractalState snapshotFractal_;
   zirvanta::Palette snapshotPalette_;
-  zirvanta::BrowserPreview preview_;
 };

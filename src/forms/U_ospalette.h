@@ -1,22 +1,11 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "engine/palette.h"
-#include "files/browser_preview.h"
 #include "forms/browser_common.h"
 #include "forms/main_link.h"
 #include "session/shared_state.h"
-
-class QAction;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QMenu;
-class QPushButton;
-class TImageBox;
 
 // The palette browser: lists the palette files of the palette folder, previews a palette by
 // painting the current fractal's view in it, deletes and renames files. browser.BrowserOpenMode,
@@ -29,55 +18,44 @@ class TImageBox;
 // snapshot of both, taken at creation, is put back on cancel and before a deleted list is
 // refilled. In save mode it only reads. Also ChosenPath, PaletteListIndex, PaletteTypeKnown and
 // MouseArmed (cleared by double clicks). Hints go to the main window's status bar.
-class TOSPalette : public browser::TBrowserForm {
+class TOSPalette : public browser::TFileBrowser {
   Q_OBJECT
  public:
   TOSPalette(zirvanta::SharedState& state, TMainLink& link);
 
-  void FillList();
-  void PreviewFile();
-  void RenderPreview();
+  // The list from the folder anew and the remembered position (or the proposed name
+  // "palette_new") chosen; previewing is left to PreviewFile.
+  void FillList() { FillEntries(); }
 
-  void PalListClick(int row);
-  void SaveButClick();  // confirms the typed name; also Enter and double clicks in save mode
-  void DelPalFileExecute();  // without asking; the Delete key asks first
-  void ReNamePalExecute();
-  bool FormKeyDown(const QKeyEvent& key) override;
+  void PalListClick(int row) { ListClick(row); }
+  void SaveButClick() { SaveClick(); }
+  void DelPalFileExecute() { DeleteExecute(); }
+  void ReNamePalExecute() { RenameExecute(); }
 
-  const std::vector<std::string>& Entries() const { return entries_; }
-  bool OpenMode() const { return openMode_; }
-
-  QLabel* Label1 = nullptr;
-  QLineEdit* PathText = nullptr;
-  QListWidget* PalList = nullptr;
-  QLabel* Label2 = nullptr;
-  QLineEdit* FileText = nullptr;
-  QGroupBox* PalPreview = nullptr;
-  TImageBox* With = nullptr;
-  QLabel* ImText = nullptr;
-  QPushButton* OpenBut = nullptr;
-  QPushButton* SaveBut = nullptr;
-  QPushButton* CanBut = nullptr;
-  QMenu* PopupPalette = nullptr;
-  QAction* DelPalFile = nullptr;
-  QAction* ReNamePal = nullptr;
-
-  void done(int result) override;  // FormClose: a cancel restores the snapshot in open mode
+  // The controls by their own names; the common part built them.
+  QLabel* Label1 = folderLabel_;
+  QLineEdit* PathText = folder_;
+  QListWidget* PalList = list_;
+  QLabel* Label2 = nameLabel_;
+  QLineEdit* FileText = name_;
+  QGroupBox* PalPreview = frame_;
+  TImageBox* With = picture_;
+  QLabel* ImText = message_;
+  QPushButton* OpenBut = open_;
+  QPushButton* SaveBut = save_;
+  QPushButton* CanBut = cancel_;
+  QMenu* PopupPalette = menu_;
+  QAction* DelPalFile = delete_;
+  QAction* ReNamePal = rename_;
 
  protected:
-  void FormActivate() override;
-  void DoubleClick() override;
+  bool ReadChosen() override;
+  bool ChosenTypeKnown() const override { return state_.PaletteTypeKnown; }
+  void RestoreSnapshot() override;
+  void RefillAfterDelete() override;
+  void OpenRename(const std::string& entry) override;
 
  private:
-  void BuildControls();
-  void RestoreSnapshot();
-  void ShowMessage(const QString& text);
-  int SelectedRow() const;
-
-  zirvanta::SharedState& state_;
-  const bool openMode_;
-  std::vector<std::string> entries_;
   zirvanta::PaletteParams snapshotParams_;
   zirvanta::Palette snapshotPalette_;
-  zirvanta::BrowserPreview preview_;
 };

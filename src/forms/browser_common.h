@@ -5,18 +5,24 @@
 // file into the shared state, and showing a preview picture.
 #include <QDialog>
 #include <QFont>
+#include <QRect>
 #include <QString>
-#include <functional>
+#include <array>
 #include <string>
 #include <vector>
 
 #include "engine/bitmap.h"
+#include "files/browser_preview.h"
+#include "files/entry_files.h"
 #include "files/fractal_file.h"
 #include "forms/main_link.h"
 #include "session/shared_state.h"
 
+class QAction;
+class QGroupBox;
 class QKeyEvent;
 class QLabel;
+class QListWidget;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -103,20 +109,129 @@ class TBrowserForm : public QDialog {
   std::vector<QWidget*> doubleClickTargets_;
 };
 
+// The body of both browsers: a folder box, the list of entries, the name box, a framed preview
+// with a message in its place, Open, Save and Cansel, and a context menu that deletes and
+// renames. browser.BrowserOpenMode, set before creation, chooses open or save mode. The list is
+// read from the folder anew on each fill; in open mode each preview reads the chosen file into the
+// shared state, which the browser puts back from its own snapshot.
+class TFileBrowser : public TBrowserForm {
+  Q_OBJECT
+ public:
+  // Where a browser's files are and what it remembers.
+  struct Kind {
+    const std::string& folder;
+    zirvanta::EntryPattern pattern;
+    const char* extension;
+    const char* newName;         // proposed in save mode
+    int& listIndex;              // the list position, kept between dialogs
+    const char* replaceCaption;  // of the question before a file is replaced
+  };
+  // Sizes, places, texts and object names of the common controls.
+  struct Layout {
+    int height;       // of the client area, 409 wide
+    int listHeight;   // the list starts at (16, 32), 201 wide
+    int nameTop;      // of the "File:" row
+    int frameTop;     // of the preview frame (232, top, 161 x 131)
+    const char* frameCaption;
+    int pictureTop;   // of the picture inside the frame, at left 8
+    QPoint message;   // inside the frame
+    bool messageCentred;
+    bool folderReadOnly;
+    QRect open, save, cancel;
+    const char* folderTip;
+    const char* listTip;
+    const char* renameText;  // the second context-menu item
+    const char* openTitle;
+    const char* saveTitle;
+    const char* openTip;
+    const char* saveTip;
+    const char* openCancelTip;
+    const char* saveCancelTip;
+    // Object names, in the order above: folder label and box, list, name label and box, frame,
+    // picture, message, Open, Save, Cansel, menu, delete and rename items.
+    const char* names[14];
+  };
+
+  // Refills the list and shows the selection: its preview in open mode, the current state under
+  // the proposed name in save mode.
+  void Refill();
+  // Reads the chosen file into the state and shows it; the "( None )" text for an empty list.
+  void PreviewFile();
+  void RenderPreview();
+  // Keeps the choice of the row the user selected; previews it in open mode.
+  void ListClick(int row);
+  // Confirms the typed name, asking before a listed file is replaced; also Enter and double
+  // clicks in save mode.
+  void SaveClick();
+  void DeleteExecute();  // the selected file, without asking; the Delete key asks first
+  void RenameExecute();
+  // Enter, Esc, Delete and R; true when the key was used.
+  bool FormKeyDown(const QKeyEvent& key) override;
+  void done(int result) override;  // a cancel restores the snapshot in open mode
+
+  // The entries as the folder gave them (file-system bytes), in list order.
+  const std::vector<std::string>& Entries() const { return entries_; }
+  bool OpenMode() const { return openMode_; }
+  const std::string& Folder() const { return kind_.folder; }
+  const char* Extension() const { return kind_.extension; }
+
+ protected:
+  // Builds, places and titles the dialog; the derived browser takes its snapshot and then fills.
+  TFileBrowser(zirvanta::SharedState& state, TMainLink& link, const Layout& layout, Kind kind);
+
+  // The list from the folder, the remembered position (or the proposed name) chosen.
+  void FillEntries();
+  void FormActivate() override;
+  void DoubleClick() override;
+  void ShowMessage(const QString& text);
+  int SelectedRow() const;
+
+  // False when the chosen file could not be opened; then whether its type was known.
+  virtual bool ReadChosen() = 0;
+  virtual bool ChosenTypeKnown() const = 0;
+  virtual void RestoreSnapshot() = 0;
+  // After a deletion: the list refilled and the snapshot restored, in the browser's order.
+  virtual void RefillAfterDelete() = 0;
+  virtual void OpenRename(const std::string& entry) = 0;
+  // Besides ChosenPath, what a browser keeps of a chosen entry.
+  virtual void NoteChoice(const std::string& /*entry*/) {}
+
+  zirvanta::SharedState& state_;
+  const bool openMode_;
+
+  QLabel* folderLabel_ = nullptr;
+  QLineEdit* folder_ = nullptr;
+  QListWidget* list_ = nullptr;
+  QLabel* nameLabel_ = nullptr;
+  QLineEdit* name_ = nullptr;
+  QGroupBox* frame_ = nullptr;
+  TImageBox* picture_ = nullptr;
+  QLabel* message_ = nullptr;
+  QPushButton* open_ = nullptr;
+  QPushButton* save_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+  QMenu* menu_ = nullptr;
+  QAction* delete_ = nullptr;
+  QAction* rename_ = nullptr;
+
+ private:
+  void BuildControls(const Layout& layout);
+  void Choose(const std::string& entry);
+
+  Kind kind_;
+  std::vector<std::string> entries_;
+  zirvanta::BrowserPreview preview_;
+};
+
 // The rename dialogs' common part: both boxes hold entry names of one folder; the new name must
 // not be listed in the browser, and the file is renamed without ever replacing another.
 class TRenameForm : public QDialog {
   Q_OBJECT
  public:
-  struct Target {
-    std::string folder;
-    const char* extension;
-    std::string entry;                       // the entry being renamed
-    const std::vector<std::string>* listed;  // the browser's entries, refilled by `refill`
-    std::function<void()> refill;            // the browser after a rename, or a vanished file
-  };
-
-  TRenameForm(TMainLink& link, Target target, QWidget* parent);
+  // Renames `entry` of the browser's folder; after a rename, or when the file has vanished, the
+  // browser is refilled. `names`: the object names of the old and new name boxes, Cansel and Ok.
+  TRenameForm(TMainLink& link, TFileBrowser& browser, std::string entry,
+              const std::array<const char*, 4>& names);
 
   // Shown in both boxes when the dialog opens. Enter: the checks and the rename; closes on
   // success.
@@ -132,7 +247,8 @@ class TRenameForm : public QDialog {
 
  private:
   TMainLink& link_;
-  Target target_;
+  TFileBrowser& browser_;
+  const std::string entry_;
 };
 
 }  // namespace browser
