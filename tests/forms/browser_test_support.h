@@ -4,11 +4,11 @@
 // and main-window stand-in a browser works on, and answers to the modal windows a call opens.
 #include <QtTest>
 #include <QtWidgets>
-#include <filesystem>
 #include <functional>
 #include <string>
 
 #include "engine/palette.h"
+#include "files/entry_files.h"
 #include "files/fractal_file.h"
 #include "main_link_double.h"
 #include "session/shared_state.h"
@@ -35,6 +35,16 @@ struct Folder {
 
   std::string Fractal(const std::string& name) const { return state.FractalFolder + "/" + name; }
   std::string Palette(const std::string& name) const { return state.PaletteFolder + "/" + name; }
+  // The entries as the folder gives them, unsorted, for comparing with a list's order.
+  QStringList Listed(zirvanta::EntryPattern pattern) const {
+    QStringList names;
+    const bool fractals = pattern == zirvanta::EntryPattern::FractalFiles;
+    for (const std::string& name :
+         zirvanta::ListEntries(fractals ? state.FractalFolder : state.PaletteFolder, pattern)) {
+      names << QString::fromStdString(name);
+    }
+    return names;
+  }
   bool Has(const std::string& path) const { return QFile::exists(QString::fromStdString(path)); }
 
   // A fractal file of c = (cx, cy) in a view of the width given, centred on (0.125, -0.25).
@@ -106,17 +116,6 @@ inline QStringList Items(QListWidget* list) {
 }
 inline void Select(QListWidget* list, const char* entry) {
   list->setCurrentRow(static_cast<int>(Items(list).indexOf(entry)));
-}
-
-// The entry names in the folder's own order, for comparing with a list.
-inline QStringList FolderOrder(const std::string& folder, const char* pattern) {
-  QStringList names;
-  const QRegularExpression match(QString::fromLatin1(pattern));
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    const QString name = QString::fromStdString(entry.path().filename().string());
-    if (match.match(name).hasMatch()) names << name.section(QLatin1Char('.'), 0, 0);
-  }
-  return names;
 }
 
 inline void DoubleClickOn(QWidget* widget) {

@@ -78,7 +78,7 @@ class BrowsersTest : public QObject {
     const QRect frame = f.link.window.frameGeometry();
     QCOMPARE(browser.pos(),
              QPoint(146 + (530 - 409) / 2, frame.top() + int((frame.height() - 221) * 0.3)));
-    QCOMPARE(Items(browser.FileList), FolderOrder(f.state.FractalFolder, "\\.frc"));
+    QCOMPARE(Items(browser.FileList), f.Listed(zirvanta::EntryPattern::FractalFiles));
     QCOMPARE(browser.windowTitle(), QStringLiteral("Fractal opening"));
     QVERIFY(browser.FileName->isReadOnly() && browser.OpenFractal->isEnabled());
     boxes.seen.clear();
@@ -112,53 +112,46 @@ class BrowsersTest : public QObject {
     QVERIFY(browser.isVisible() && boxes.seen.isEmpty());
   }
 
-  void cancellingAfterPreviewsRestoresTheStateAndUnknownTypesShowText() {
+  void previewsAndTheIgnoredPaletteAreUndoneByCancelButTheChoiceStays() {
     Folder f;
-    f.AddFractal("one.frc", 0.2855, -0.0107, 0.5f);
+    const PaletteParams own{3, 60, 10, 20, 7, 8, 9};
+    f.AddFractal("one.frc", 0.2855, -0.0107, 0.5f, own);
     f.AddFractal("two.frc", -0.8, 0.156, 2.0f, {5, 1, 2, 3, 4, 5, 6});
     f.AddFractal("odd.frc", 0.3, 0.3, 1.0f, {1, 36, 16, 12, 26, 18, 8}, 2);
     f.AddFractal("badpal.frc", -0.1, 0.65, 3.0f, {9, 1, 1, 1, 1, 1, 1});
     const Saved before(f.state);
-    TOpenSaveFractal browser(f.state, f.link);
-    for (const char* entry : {"one", "two", "badpal"}) {
-      Select(browser.FileList, entry);
-      QVERIFY2(PreviewShowsPlainPass(browser.PreView, f.state), entry);
-      QVERIFY(browser.ImMess->isHidden() && f.state.FractalTypeKnown);
-    }
-    // badpal's palette type 9 passes unreported: the fractal shows in the palette before.
-    QCOMPARE(f.state.fractal.cx, -0.1);
-    QVERIFY(f.state.fractal.palette == (PaletteParams{5, 1, 2, 3, 4, 5, 6}));
-    QVERIFY(!f.state.PaletteTypeKnown);
-    Select(browser.FileList, "odd");
-    QCOMPARE(browser.ImMess->text(), QStringLiteral("Unknown type."));
-    QVERIFY(browser.PreView->isHidden() && browser.OpenFractal->isEnabled());
-    QVERIFY(Saved(f.state) == before);
-    Select(browser.FileList, "two");
-    QVERIFY(!(Saved(f.state) == before));
-    browser.reject();
-    QVERIFY(Saved(f.state) == before && !f.state.browser.FileChosen);
-    QCOMPARE(f.state.browser.FractalListIndex, browser.FileList->currentRow());
-  }
-
-  void ignoringTheFractalPaletteSurvivesTheDialog() {
-    Folder f;
-    const PaletteParams own{3, 60, 10, 20, 7, 8, 9};
-    f.AddFractal("one.frc", 0.2855, -0.0107, 0.5f, own);
-    const Saved before(f.state);
     {
       TOpenSaveFractal browser(f.state, f.link);
-      QVERIFY(f.state.fractal.palette == own);
       browser.show();
+      Select(browser.FileList, "one");
+      QVERIFY(f.state.fractal.palette == own && f.state.palette == Built(own));
       QTest::mouseClick(browser.IgnoreFPalette, Qt::LeftButton);
       QVERIFY(!f.state.UseFractalPalette && f.state.palette == before.palette);
       QCOMPARE(f.state.fractal.cx, 0.2855);  // the previewed fractal in the palette before
       QVERIFY(PreviewShowsPlainPass(browser.PreView, f.state));
       QTest::mouseClick(browser.IgnoreFPalette, Qt::LeftButton);
       QVERIFY(f.state.UseFractalPalette && f.state.palette == Built(own));
+      for (const char* entry : {"two", "badpal"}) {
+        Select(browser.FileList, entry);
+        QVERIFY2(PreviewShowsPlainPass(browser.PreView, f.state), entry);
+        QVERIFY(browser.ImMess->isHidden() && f.state.FractalTypeKnown);
+      }
+      // badpal's palette type 9 passes unreported: the fractal shows in the palette before.
+      QCOMPARE(f.state.fractal.cx, -0.1);
+      QVERIFY(f.state.fractal.palette == (PaletteParams{5, 1, 2, 3, 4, 5, 6}));
+      QVERIFY(!f.state.PaletteTypeKnown);
+      Select(browser.FileList, "odd");
+      QCOMPARE(browser.ImMess->text(), QStringLiteral("Unknown type."));
+      QVERIFY(browser.PreView->isHidden() && browser.OpenFractal->isEnabled());
+      QVERIFY(Saved(f.state) == before);
+      Select(browser.FileList, "two");
       QTest::mouseClick(browser.IgnoreFPalette, Qt::LeftButton);
+      QVERIFY(!(Saved(f.state) == before));
       browser.reject();
+      QCOMPARE(f.state.browser.FractalListIndex, browser.FileList->currentRow());
     }
-    QVERIFY(!f.state.UseFractalPalette && Saved(f.state) == before);
+    QVERIFY(Saved(f.state) == before && !f.state.browser.FileChosen);
+    QVERIFY(!f.state.UseFractalPalette);
     TOpenSaveFractal again(f.state, f.link);
     QVERIFY(again.IgnoreFPalette->isChecked());
     QVERIFY(f.state.palette == before.palette);  // the file's palette was not taken
@@ -266,7 +259,7 @@ class BrowsersTest : public QObject {
     QCOMPARE(QFileInfo(QString::fromStdString(f.Fractal("x.y.frc"))).size(), 60);
     QVERIFY(!f.Has(f.dir.filePath("escape.frc").toStdString()));
     QVERIFY(f.Has(f.Fractal("Spiral.frc")) && !f.Has(f.Fractal("spiral.frc")));
-    QCOMPARE(Items(browser.FileList), FolderOrder(f.state.FractalFolder, "\\.frc"));
+    QCOMPARE(Items(browser.FileList), f.Listed(zirvanta::EntryPattern::FractalFiles));
     QCOMPARE(browser.FileList->currentRow(), position);
   }
 
@@ -285,7 +278,7 @@ class BrowsersTest : public QObject {
     QCOMPARE(browser.pos(), QPoint(int((screen.width() - 409) * 0.5),
                                    int((screen.height() - 178) * 0.5 - 30)));
     QCOMPARE(browser.windowTitle(), QStringLiteral("Palette opening"));
-    QCOMPARE(Items(browser.PalList), FolderOrder(f.state.PaletteFolder, "\\.ptt$"));
+    QCOMPARE(Items(browser.PalList), f.Listed(zirvanta::EntryPattern::PaletteFiles));
     Select(browser.PalList, "a");
     QVERIFY(PreviewShowsPlainPass(browser.With, f.state));
     Select(browser.PalList, "zero");
@@ -310,7 +303,7 @@ class BrowsersTest : public QObject {
 
   void paletteDeleteRestoresBeforeRefillingAndRenameRepreviews() {
     Folder f;
-    for (const char* name : {"a.ptt", "b.ptt", "c.ptt"}) f.AddPalette(name, {3, 50, 50, 50, 9, 9, 9});
+    for (const char* name : {"a.ptt", "b.ptt", "c.ptt"}) f.AddPalette(name, {3, 5, 5, 5, 9, 9, 9});
     f.state.browser.PaletteListIndex = 2;
     TOSPalette browser(f.state, f.link);
     const std::string second = browser.PalList->item(1)->text().toStdString();
@@ -321,18 +314,17 @@ class BrowsersTest : public QObject {
     QVERIFY(f.state.fractal.palette == (PaletteParams{6, 1, 2, 3, 4, 5, 6}));
     QVERIFY(PreviewShowsPlainPass(browser.With, f.state));
 
-    f.AddPalette(second + ".ptt", {8, 9, 9, 9, 1, 1, 1});
+    const PaletteParams later{8, 9, 9, 9, 1, 1, 1};
+    for (const QString& entry : Items(browser.PalList)) {
+      f.AddPalette(entry.toStdString() + ".ptt", later);
+    }
     TRePalFile rename(f.state, f.link, browser, second);
     QCOMPARE(rename.OldNamePal->text().toStdString(), second);
     rename.NewNamePal->setText(QStringLiteral("renamed"));
     rename.RenamePalClick();
-    QVERIFY(f.Has(f.Palette("renamed.ptt")));
     // The same position, whichever entry the folder now gives there, previewed again.
-    QCOMPARE(browser.PalList->currentRow(), 1);
-    const bool renamedThere = browser.PalList->item(1)->text() == QStringLiteral("renamed");
-    QVERIFY(f.state.fractal.palette == (renamedThere ? PaletteParams{8, 9, 9, 9, 1, 1, 1}
-                                                     : PaletteParams{3, 50, 50, 50, 9, 9, 9}));
-    QVERIFY(PreviewShowsPlainPass(browser.With, f.state));
+    QVERIFY(f.Has(f.Palette("renamed.ptt")) && browser.PalList->currentRow() == 1);
+    QVERIFY(f.state.fractal.palette == later && PreviewShowsPlainPass(browser.With, f.state));
   }
 
   void paletteSaveModeTypesLettersAndAsksWithItsOwnCaption() {

@@ -109,33 +109,18 @@ class MainFormFilesTest : public QObject {
     QVERIFY(w.Idle() && ShowsPlainPasses(*w));
   }
 
-  void cancellingAfterPreviewsLeavesEverythingAsItWas() {
+  void openingWaitsForTheThreadAndACancelAfterPreviewsChangesNothing() {
     Window w;
     WriteFractal(w, "a.frc", 0.3, 0.5, {4, 1, 2, 3, 4, 5, 6});
     WriteFractal(w, "b.frc", -0.8, 0.156, {6, 9, 8, 7, 6, 5, 4});
-    const std::string fractalBefore = zirvanta::EncodeFractal(w->fractal);
-    const zirvanta::Palette paletteBefore = w->palette;
-    const uint64_t passes = w->RenderPassesCompleted();
-    OnModal<TOpenSaveFractal>([](TOpenSaveFractal& browser) {
-      browser.FileList->setCurrentRow(1);
-      browser.FileList->setCurrentRow(0);
-      QTest::keyClick(browser.FileList, Qt::Key_Escape);
-    });
-    Command(w, Qt::Key_O);
-    QVERIFY(zirvanta::EncodeFractal(w->fractal) == fractalBefore && w->palette == paletteBefore);
-    QCOMPARE(std::tuple(w->TrackBarR0->value(), w->TrackBarCx->value()), std::tuple(36, 402));
-    QVERIFY(!w->State().browser.FileChosen && w.Idle());
-    QCOMPARE(w->RenderPassesCompleted(), passes);
-  }
-
-  void openingWaitsForTheThreadButSavingDoesNot() {
-    Window w;
     int fractalBrowsers = 0, paletteBrowsers = 0;
     bool saveMode = false;
     auto fractals = [&](TOpenSaveFractal& browser) {
       ++fractalBrowsers;
       saveMode = !browser.OpenMode();
-      browser.reject();
+      browser.FileList->setCurrentRow(1);
+      browser.FileList->setCurrentRow(0);
+      QTest::keyClick(browser.FileList, Qt::Key_Escape);
     };
     auto palettes = [&](TOSPalette& browser) {
       ++paletteBrowsers;
@@ -144,7 +129,7 @@ class MainFormFilesTest : public QObject {
     OnModal<TOpenSaveFractal>(fractals);
     OnModal<TOSPalette>(palettes);
     QVERIFY(w.HoldAPass([&] { Click(w->PlusCx); }));
-    for (Qt::Key key : {Qt::Key_O, Qt::Key_P, Qt::Key_S}) Command(w, key);
+    for (Qt::Key key : {Qt::Key_O, Qt::Key_P, Qt::Key_S}) Command(w, key);  // saving does not wait
     QCOMPARE(std::tuple(fractalBrowsers, paletteBrowsers, saveMode), std::tuple(1, 0, true));
     QVERIFY(w.Release());
     // Nothing opens while a slide show runs.
@@ -153,9 +138,16 @@ class MainFormFilesTest : public QObject {
     for (Qt::Key key : {Qt::Key_O, Qt::Key_S, Qt::Key_P, Qt::Key_W}) Command(w, key);
     QCOMPARE(std::tuple(fractalBrowsers, paletteBrowsers), std::tuple(1, 0));
     w->State().windows.slideShowRunning = false;
-    // Each watcher is used up, so none is left for the next test.
-    for (Qt::Key key : {Qt::Key_O, Qt::Key_P}) Command(w, key);
+
+    const std::string fractalBefore = zirvanta::EncodeFractal(w->fractal);
+    const zirvanta::Palette paletteBefore = w->palette;
+    const uint64_t passes = w->RenderPassesCompleted();
+    for (Qt::Key key : {Qt::Key_O, Qt::Key_P}) Command(w, key);  // uses up both watchers
     QCOMPARE(std::tuple(fractalBrowsers, paletteBrowsers, saveMode), std::tuple(2, 1, false));
+    QVERIFY(zirvanta::EncodeFractal(w->fractal) == fractalBefore && w->palette == paletteBefore);
+    QCOMPARE(std::tuple(w->TrackBarR0->value(), w->TrackBarCx->value()), std::tuple(36, 403));
+    QVERIFY(!w->State().browser.FileChosen && w.Idle());
+    QCOMPARE(w->RenderPassesCompleted(), passes);
   }
 
   void savingWritesTheRecordAndSaveRetriesAFailedWrite() {
