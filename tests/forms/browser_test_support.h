@@ -1,30 +1,28 @@
 #pragma once
 
 // What the browser tests share: a start folder with fractal and palette files, the shared state
-// a browser works on, and answers to the modal windows a call opens.
+// and main-window stand-in a browser works on, and answers to the modal windows a call opens.
 #include <QtTest>
 #include <QtWidgets>
-#include <filesystem>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "engine/palette.h"
+#include "files/entry_files.h"
 #include "files/fractal_file.h"
 #include "main_link_double.h"
 #include "session/shared_state.h"
 
 namespace form_test {
 
-// Showing a window may be slow on a busy machine or under a sanitizer.
-inline constexpr int kDialogPatienceMs = 120000;
+inline constexpr int kDialogPatienceMs = 120000;  // showing may be slow under a sanitizer
 
-// A start folder with its two folders, and the shared state as the main window sets it up.
 struct Folder {
   QTemporaryDir dir;
   zirvanta::SharedState state;
+  MainLinkDouble link;
 
-  Folder() {
+  explicit Folder(bool openMode = true) {
     const std::string start = QFile::encodeName(dir.path()).toStdString();
     state.StartFolder = start;
     state.FractalFolder = start + "/fractals";
@@ -32,22 +30,29 @@ struct Folder {
     QDir().mkpath(dir.path() + "/fractals");
     QDir().mkpath(dir.path() + "/paletts");
     zirvanta::BuildPalette(state.fractal.palette, state.palette);
+    state.browser.BrowserOpenMode = openMode;
   }
 
   std::string Fractal(const std::string& name) const { return state.FractalFolder + "/" + name; }
   std::string Palette(const std::string& name) const { return state.PaletteFolder + "/" + name; }
+  // The entries as the folder gives them, unsorted, for comparing with a list's order.
+  QStringList Listed(zirvanta::EntryPattern pattern) const {
+    QStringList names;
+    const bool fractals = pattern == zirvanta::EntryPattern::FractalFiles;
+    for (const std::string& name :
+         zirvanta::ListEntries(fractals ? state.FractalFolder : state.PaletteFolder, pattern)) {
+      names << QString::fromStdString(name);
+    }
+    return names;
+  }
+  bool Has(const std::string& path) const { return QFile::exists(QString::fromStdString(path)); }
 
-  // A fractal file of c = (cx, cy) in the view (x, y, width) with the palette given.
+  // A fractal file of c = (cx, cy) in a view of the width given, centred on (0.125, -0.25).
   void AddFractal(const std::string& fileName, double cx, double cy, float width = 5.0f,
                   zirvanta::PaletteParams palette = {2, 10, 20, 30, 4, 5, 6}, int32_t type = 1) {
-    zirvanta::FractalState fractal;
-    fractal.fractalType = type;
-    fractal.cx = cx;
-    fractal.cy = cy;
-    fractal.centreX = 0.125f;
-    fractal.centreY = -0.25f;
-    fractal.viewWidth = width;
-    fractal.palette = palette;
+    const zirvanta::FractalState fractal{.fractalType = type, .cx = cx, .cy = cy,
+                                         .centreX = 0.125f, .centreY = -0.25f,
+                                         .viewWidth = width, .palette = palette};
     QVERIFY(zirvanta::WriteFractalFile(Fractal(fileName), fractal).ok());
   }
   void AddPalette(const std::string& fileName, zirvanta::PaletteParams palette) {
@@ -55,13 +60,17 @@ struct Folder {
   }
 };
 
-struct Box {
-  QString caption, text;
-  QMessageBox::Icon icon;
-};
+// A message box as one line: caption, icon and text.
+inline QString Said(const QString& caption, QMessageBox::Icon icon, const QString& text) {
+  return caption + " [" + QString::number(icon) + "] " + text;
+}
+inline const QString kReadFailure =
+    Said("Zirvanta 1.02", QMessageBox::NoIcon, "The file did not manage to be opened for reading.");
+inline const QString kWriteFailure = Said("Zirvanta 1.02", QMessageBox::NoIcon,
+                                          "The file did not manage to be opened for recording.");
 
 // While it lives, answers every message box that opens with `answer` (or its only button), and
-// records it.
+// records it in `seen`.
 class Boxes {
  public:
   explicit Boxes(QMessageBox::StandardButton answer = QMessageBox::Ok) : answer(answer) {
@@ -69,20 +78,23 @@ class Boxes {
     QObject::connect(&timer_, &QTimer::timeout, [this] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (!box || !box->isVisible()) return;
-      seen.push_back({box->windowTitle(), box->text(), box->icon()});
+      seen << Said(box->windowTitle(), box->icon(), box->text());
       QAbstractButton* button = box->button(this->answer);
       (button ? button : box->buttons().first())->click();
     });
     timer_.start();
   }
+  // The boxes seen so far, forgotten.
+  QStringList Take() { return std::exchange(seen, {}); }
+
   QMessageBox::StandardButton answer;
-  std::vector<Box> seen;
+  QStringList seen;
 
  private:
   QTimer timer_;
 };
 
-// Acts once on the next modal window of type T (a rename dialog) as soon as it shows.
+// Acts once on the next modal window of type T as soon as it shows.
 template <typename T>
 void OnModal(std::function<void(T&)> act) {
   auto* timer = new QTimer(qApp);
@@ -102,16 +114,8 @@ inline QStringList Items(QListWidget* list) {
   for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
   return items;
 }
-
-// The entry names as the folder gives them, for comparing with a list's order.
-inline QStringList FolderOrder(const std::string& folder, const char* pattern) {
-  QStringList names;
-  const QRegularExpression match(QString::fromLatin1(pattern));
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    const QString name = QString::fromStdString(entry.path().filename().string());
-    if (match.match(name).hasMatch()) names << name.section(QLatin1Char('.'), 0, 0);
-  }
-  return names;
+inline void Select(QListWidget* list, const char* entry) {
+  list->setCurrentRow(static_cast<int>(Items(list).indexOf(entry)));
 }
 
 inline void DoubleClickOn(QWidget* widget) {
