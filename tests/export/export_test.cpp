@@ -162,8 +162,8 @@ TEST(ExportJob, PrioritiesFollowTheChoiceFromBeforeTheStartToTheEnd) {
   const PaceNotes notes = RunPaces(dir.File("p.bmp"), {2, 0}, {7, 1});
   // "low" computes on one thread, at the idle nice value only where it can come back from it.
   const bool reversible = LowestAllowedNice() <= 0;
-  EXPECT_EQ(notes.workers, std::vector({ThreadPriority::Normal,
-                                        reversible ? ThreadPriority::Idle : ThreadPriority::Normal}));
+  const ThreadPriority low = reversible ? ThreadPriority::Idle : ThreadPriority::Normal;
+  EXPECT_EQ(notes.workers, std::vector({ThreadPriority::Normal, low}));
   EXPECT_EQ(notes.share, std::vector({0, 1, 1, 1}));
   EXPECT_EQ(notes.nice.at(1), reversible ? 19 : notes.nice.at(0));
 }

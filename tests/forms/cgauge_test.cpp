@@ -16,6 +16,7 @@ class CGaugeTest : public QObject {
     font.setPixelSize(11);
     gauge.setFont(font);
     gauge.SetForeColor(QColor(192, 192, 192));
+    const QRgb kBlack = qRgb(0, 0, 0);
     for (const auto& [percent, barEnd] : {std::pair{0, 1}, {50, 160}, {100, 320}}) {
       gauge.SetProgress(percent);
       const QImage image = gauge.Picture();
@@ -25,8 +26,8 @@ class CGaugeTest : public QObject {
         for (int x = 0; x < 321; ++x) {
           const QRgb pixel = image.pixel(x, y);
           const bool frame = x == 0 || y == 0 || x == 320 || y == 18, bar = x < barEnd;
-          const QRgb under = frame ? qRgb(0, 0, 0) : bar ? qRgb(192, 192, 192) : qRgb(255, 255, 255);
-          const QRgb flipped = frame ? under : bar ? qRgb(63, 63, 63) : qRgb(0, 0, 0);
+          const QRgb under = frame ? kBlack : bar ? qRgb(192, 192, 192) : qRgb(255, 255, 255);
+          const QRgb flipped = frame ? kBlack : bar ? qRgb(63, 63, 63) : kBlack;
           QVERIFY2(pixel == under || pixel == flipped,
                    qPrintable(QStringLiteral("%1% at %2, %3").arg(percent).arg(x).arg(y)));
           if (pixel != under) ++inverted, textLeft = std::min(textLeft, x), textRight = x;

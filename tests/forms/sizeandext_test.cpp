@@ -220,7 +220,8 @@ class SizeAndExtTest : public QObject {
     d->Units->setCurrentIndex(1);
     d.Type(QStringLiteral("10"));
     d->Units->setCurrentIndex(0);
-    QCOMPARE(QStringList({d->ImageWidth->text(), d->ImageHeight->text()}), QStringList({"10", "8"}));
+    QCOMPARE(QStringList({d->ImageWidth->text(), d->ImageHeight->text()}),
+             QStringList({"10", "8"}));
     QCOMPARE(std::pair(d->PixelWidth(), d->PixelHeight()), std::pair(int64_t{10}, int64_t{8}));
     // Text that is no number: the box, and the sizes as they were.
     BoxWatch box;
