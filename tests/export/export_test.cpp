@@ -131,75 +131,62 @@ struct PaceRecorder : Renderer {
   void SetActiveThreads(int count) final { activeThreads = count; }
 };
 
-// Runs an export of 84 rows (four blocks) starting at the first choice, switching to the next
-// choices at the progress points; returns the recorder's notes.
-struct PaceNotes { std::vector<int> nice, share; };
-PaceNotes RunPaces(const std::string& path, std::vector<int> choices,
-                      std::function<bool()> liveViewBusy = {}) {
+// Exports 84 rows (four blocks) at params' choice choices[0], with choices[k] set at the k-th
+// progress point, `before` set before the start and "critical" after the end.
+struct PaceNotes { std::vector<int> nice, share; std::vector<ThreadPriority> workers; };
+PaceNotes RunPaces(const std::string& path, std::vector<int> choices, std::vector<int> before = {},
+                   std::function<bool()> liveViewBusy = {}) {
   OwnerMailbox mailbox;
   ExportParams params = MakeParams(path, 2, 84);
   params.priorityChoice = choices[0];
   auto owned = std::make_unique<PaceRecorder>();
-  PaceRecorder* recorder = owned.get();
+  const PaceRecorder& recorder = *owned;
   StepLog log;
   ExportJob::Steps steps = log.Steps();
   steps.liveViewBusy = std::move(liveViewBusy);
   ExportJob job(params, std::move(steps), mailbox, std::move(owned));
+  for (int choice : before) job.SetPriority(choice);
   log.onStep = [&] {
     if (log.progress.size() < choices.size()) job.SetPriority(choices[log.progress.size()]);
   };
-  job.Start();
+  EXPECT_TRUE(job.Start());
   job.WaitServing();
+  job.SetPriority(3);  // no thread left to apply it to
   EXPECT_EQ(log.finished, 1);
-  return {recorder->nice, recorder->share};
+  return {recorder.nice, recorder.share, recorder.workers};
 }
 
 TEST(ExportJob, PrioritiesFollowTheChoiceFromBeforeTheStartToTheEnd) {
   TempDir dir;
-  OwnerMailbox mailbox;
-  ExportParams params = MakeParams(dir.File("p.bmp"), 2, 42);
-  params.priorityChoice = 2;
-  auto owned = std::make_unique<PaceRecorder>();
-  const PaceRecorder& recorder = *owned;
-  StepLog log;
-  ExportJob job(params, log.Steps(), mailbox, std::move(owned));
-  job.SetPriority(7);  // no choice: nothing changes
-  job.SetPriority(1);  // made before the thread runs: applied when it starts
-  log.onStep = [&] { if (log.progress.size() == 1) job.SetPriority(0); };  // at row 20
-  ASSERT_TRUE(job.Start());
-  job.WaitServing();
-  job.SetPriority(3);  // after the end: no thread to apply it to
-  // "low" goes to the idle nice value only where it can come back from it.
+  // 7 is no choice; 1, made before the thread runs, applies when it starts; "low" at row 20.
+  const PaceNotes notes = RunPaces(dir.File("p.bmp"), {2, 0}, {7, 1});
+  // "low" computes on one thread, at the idle nice value only where it can come back from it.
   const bool reversible = LowestAllowedNice() <= 0;
   const ThreadPriority low = reversible ? ThreadPriority::Idle : ThreadPriority::Normal;
-  EXPECT_EQ(recorder.workers, std::vector({ThreadPriority::Normal, low}));
-  EXPECT_EQ(recorder.share, std::vector({0, 1})) << "\"low\" computes on one thread";
-  EXPECT_EQ(recorder.nice.at(1), reversible ? 19 : recorder.nice.at(0));
+  EXPECT_EQ(notes.workers, std::vector({ThreadPriority::Normal, low}));
+  EXPECT_EQ(notes.share, std::vector({0, 1, 1, 1}));
+  EXPECT_EQ(notes.nice.at(1), reversible ? 19 : notes.nice.at(0));
 }
 
-// The choices work both ways for a user without privileges: "low" to "critical" and back.
-// Where the test runs as root, a child process drops to nobody with no room to lower nice values.
+// "low" to "critical" and back for a user without privileges (as root, a child drops to nobody
+// with no room to lower nice values); "low" and "normal" wait for a busy live view.
 TEST(ExportJob, PrioritiesWorkBothWaysWithoutPrivileges) {
   TempDir dir;
   std::filesystem::permissions(dir.path, std::filesystem::perms::all);
   const auto unprivileged = [&] {
-    if (geteuid() == 0) {
-      const rlimit none{0, 0};
-      if (setrlimit(RLIMIT_NICE, &none) != 0 || setgid(65534) != 0 || setuid(65534) != 0) {
-        return 3;  // cannot drop privileges here
-      }
+    const rlimit none{0, 0};
+    if (geteuid() == 0 &&
+        (setrlimit(RLIMIT_NICE, &none) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
+      return 3;
     }
     if (LowestAllowedNice() <= 0) return 3;  // privileged after all: nothing to show
-    const int before = getpriority(PRIO_PROCESS, 0);
+    const std::vector<int> unchanged(4, getpriority(PRIO_PROCESS, 0));
     std::atomic<int> busyCalls{0};
-    const PaceNotes up = RunPaces(dir.File("up.bmp"), {0, 3, 1},
-                                     [&] { return ++busyCalls % 2 == 1; });
+    const PaceNotes up =
+        RunPaces(dir.File("up.bmp"), {0, 3, 1}, {}, [&] { return ++busyCalls % 2 == 1; });
     const PaceNotes down = RunPaces(dir.File("down.bmp"), {3, 0});
-    const bool ok = up.share == std::vector({1, 0, 0, 0}) && down.share == std::vector({0, 1, 1, 1}) &&
-                    up.nice == std::vector(4, before) && down.nice == std::vector(4, before) &&
-                    // "low" and "normal" asked whether the live view was busy, "critical" did not
-                    busyCalls >= 4;
-    return ok ? 0 : 1;
+    return up.share == std::vector({1, 0, 0, 0}) && down.share == std::vector({0, 1, 1, 1}) &&
+                   up.nice == unchanged && down.nice == unchanged && busyCalls >= 4 ? 0 : 1;
   };
   EXPECT_EXIT(std::_Exit(unprivileged()), ::testing::ExitedWithCode(0), "")
       << "exit 3: privileges could not be dropped here";
@@ -219,18 +206,15 @@ TEST(ExportJob, FailuresAreReportedAndWriteNothing) {
   // A file that cannot be written fails in the stress test, which has missing folders.
   TempDir dir;
   EXPECT_EQ(Failures(dir.File("zero.bmp"), 0, 30), Names{*ExportSizeProblem(0, 30)});
-  // A file larger than the process may write is refused before any row is computed.
+  // A file larger than the process may write is refused.
   const auto tooLarge = [&] {
     std::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{rlim_t{1} << 20, rlim_t{1} << 20};
-    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 1;
-    const Names failures = Failures(dir.File("large.bmp"), 2000, 2000);
-    return failures.size() == 1 &&
-                   failures[0].starts_with(kWriteOpenFailedMessage + std::string("\n") +
-                                           kWriteIncompleteMessage) &&
-                   dir.Entries().empty() ? 0 : 1;
+    return setrlimit(RLIMIT_FSIZE, &limit) == 0 &&
+           Failures(dir.File("large.bmp"), 2000, 2000).at(0).starts_with(
+               kWriteOpenFailedMessage + std::string("\n") + kWriteIncompleteMessage);
   };
-  EXPECT_EXIT(std::_Exit(tooLarge()), ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(std::_Exit(tooLarge() ? 0 : 1), ::testing::ExitedWithCode(0), "");
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)  // shadow memory needs room
   // A target that takes its bytes in order (a pipe) needs the picture whole: a 30000 x 30000
   // bitmap (2.7 GB) in a process held to 1 GB of address space.
@@ -246,15 +230,15 @@ TEST(ExportJob, FailuresAreReportedAndWriteNothing) {
   EXPECT_TRUE(dir.Entries().empty());
 }
 
-// Bands of one block each for an image this wide: the rows reach the file band by band, at their
-// places, and a stop between bands leaves the old file and no temporary file.
+// Bands of one block each for an image this wide, on both of the renderer's threads or ("low")
+// on one: the rows reach the file at their places; a stop between bands leaves the old file.
 TEST(ExportJob, WideImagesGoToTheFileInBands) {
   TempDir dir;
   const std::string path = dir.File("wide.bmp");
   ExportParams params{path, 30001, 70, -0.1f, 0.2f, 3.0f, -0.8, 0.156, {}, 30, 1};
   BuildPalette(PaletteParams{3, 20, 50, 70, 5, 9, 13}, params.palette);
   ASSERT_EQ(ExportJob::BandRows(params.width), 21);
-  // "low" computes on one of the renderer's two threads, "normal" on both.
+  EXPECT_EQ(ExportJob::BandRows(1920), 168);
   for (const auto& [stop, choice] : {std::pair{false, 1}, {false, 0}, {true, 1}}) {
     params.priorityChoice = choice;
     testing::WriteBytes(path, "an older picture");
@@ -264,11 +248,9 @@ TEST(ExportJob, WideImagesGoToTheFileInBands) {
     if (stop) log.onStep = [&] { if (log.progress.size() == 2) job.RequestStop(); };
     ASSERT_TRUE(job.Start());
     job.WaitServing();
-    EXPECT_EQ(log.finished, stop ? 0 : 1);
     EXPECT_TRUE(ReadBytes(path) == (stop ? "an older picture" : testing::ExpectedExport(params)));
     EXPECT_EQ(dir.Entries(), Names{"wide.bmp"});
   }
-  EXPECT_EQ(ExportJob::BandRows(1920), 168);
 }
 
 // Starts, stops, priority changes and closes at random moments; meant to run under TSan. Closes
