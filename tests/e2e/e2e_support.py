@@ -321,7 +321,8 @@ class Session(Program):
             if spot:
                 self.origin = (spot[0] - PIC[0], spot[1] - PIC[1])
             return spot and self.shows_now(references, shot)
-        wait_until(found, "the window never showed the start's pictures", 0.5)
+        wait_until(found, "no window %sshowed the start's pictures"
+                   % ("titled \"%s\" " % TITLE if self.x else ""), 0.5)
 
     def expect(self, what, *steps):
         """Adds the steps and waits until the window shows what the engine makes of them."""
