@@ -3,6 +3,7 @@
 a temporary prefix, and the desktop entry's Exec line runs with a fresh HOME from an empty
 folder. The program must seed its data folder from the installed samples, show its window, quit
 cleanly on Ctrl+Q, and write nothing in the folder it was started from."""
+import configparser
 import filecmp
 import os
 import shlex
@@ -16,22 +17,16 @@ APP_ID = "io.github.zirvanta.Zirvanta"
 
 def exec_line(desktop_file):
     """The Exec command of the [Desktop Entry] group, without field codes such as %f."""
-    group = None
-    for line in open(desktop_file, encoding="utf-8"):
-        line = line.strip()
-        if line.startswith("["):
-            group = line
-        elif group == "[Desktop Entry]" and line.startswith("Exec="):
-            return [word for word in shlex.split(line[5:]) if not word.startswith("%")]
-    e2e.fail("%s has no Exec line" % desktop_file)
+    entry = configparser.RawConfigParser(strict=False)
+    entry.read(desktop_file, encoding="utf-8")
+    return [word for word in shlex.split(entry["Desktop Entry"]["exec"]) if word[0] != "%"]
 
 
 def same_files(installed, seeded):
     """True when every installed sample is in the data folder with the same bytes."""
     names = sorted(os.listdir(installed))
-    return names and names == sorted(os.listdir(seeded)) and all(
-        filecmp.cmp(os.path.join(installed, n), os.path.join(seeded, n), shallow=False)
-        for n in names)
+    return names and os.path.isdir(seeded) and names == sorted(os.listdir(seeded)) and (
+        filecmp.cmpfiles(installed, seeded, names, shallow=False)[0] == names)
 
 
 def scenario(run):
