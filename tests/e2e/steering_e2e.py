@@ -13,8 +13,8 @@ TO_APPLY = (40 + 556 + 7, 412 + 48 + 8)
 PALETTE_TYPE = (40 + 556 + 36, 412 + 16 + 10)
 
 
-def scenario(start_program):
-    session = start_program()
+def scenario(run):
+    session = run.start()
     session.key("plus")
     session.expect("the + key", "plus")
     session.key("l")
@@ -27,12 +27,11 @@ def scenario(start_program):
 
     # "To apply" off: the type chosen in the list waits for U.
     session.click(TO_APPLY)
-    windows = lambda: len(session.xdotool("search", "--onlyvisible", "--pid",
-                                          session.program.pid).stdout.split())
+    windows = lambda: len(session.x.windows("--pid", session.process.pid))
     closed = windows()
     session.click(PALETTE_TYPE)
     e2e.wait_until(lambda: windows() == closed + 1, "the palette type list did not open", 0.2)
-    session.xdotool("key", "Down", "Return")
+    session.x.xdotool("key", "Down", "Return")
     e2e.wait_until(lambda: windows() == closed, "the palette type list did not close", 0.2)
     time.sleep(SETTLE)
     if not session.shows_now(session.references()):
