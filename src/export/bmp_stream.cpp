@@ -14,16 +14,10 @@
 #include <utility>
 
 #include "export/bmp.h"
+#include "files/atomic_write.h"
 
 namespace zirvanta {
 namespace {
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
 
 std::string Reason(int error) { return std::strerror(error); }
 

@@ -19,13 +19,6 @@ namespace {
 
 using Status = WriteResult::Status;
 
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
 std::string Reason(int error) { return std::strerror(error); }
 
 // Creates a new file with a fresh name in the target's folder.
@@ -235,6 +228,13 @@ WriteResult WriteFileAtomically(const std::string& requestedPath, ChunkProducer&
 WriteResult WriteFileAtomically(const std::string& path, const void* data, size_t size) {
   BufferProducer producer(data, size);
   return WriteFileAtomically(path, producer);
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
 }
 
 std::string WriteFailureDetail(const WriteResult& result) {

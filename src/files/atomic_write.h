@@ -74,6 +74,9 @@ WriteResult WriteFileAtomically(const std::string& path, const void* data, size_
 // text): a write that stopped short, then the system's reason; empty when there is nothing.
 std::string WriteFailureDetail(const WriteResult& result);
 
+// The folder part of a path: "." for a bare name, "/" for a name in the root.
+std::string FolderOf(const std::string& path);
+
 // kWriteOpenFailedMessage, then the detail above on the following lines.
 std::string WriteFailureMessage(const WriteResult& result);
 

@@ -133,12 +133,7 @@ TMainForm::TMainForm(const QString& startFolder, Dependencies dependencies, QWid
   factorDragKx = ratios.kx;
   factorDragKy = ratios.ky;
 
-  TrackBarR0->setValue(fractal.palette.r0);
-  TrackBarG0->setValue(fractal.palette.g0);
-  TrackBarB0->setValue(fractal.palette.b0);
-  TrackBarR1->setValue(fractal.palette.r1);
-  TrackBarG1->setValue(fractal.palette.g1);
-  TrackBarB1->setValue(fractal.palette.b1);
+  SetPaletteSliders();
 
   {
     const QSignalBlocker quiet(TypeOfPalette);
@@ -310,17 +305,21 @@ void TMainForm::PaletteTaken() {
   // The sliders only move: the palette taken is already in fractal.palette.
   const bool atOnce = applyPaletteAtOnce;
   applyPaletteAtOnce = false;
+  SetPaletteSliders();
+  applyPaletteAtOnce = atOnce;
+  BuildPalette();
+  DrawPaletteLine();
+  const QSignalBlocker quiet(TypeOfPalette);
+  TypeOfPalette->setCurrentIndex(fractal.palette.type - 1);
+}
+
+void TMainForm::SetPaletteSliders() {
   TrackBarR0->setValue(fractal.palette.r0);
   TrackBarG0->setValue(fractal.palette.g0);
   TrackBarB0->setValue(fractal.palette.b0);
   TrackBarR1->setValue(fractal.palette.r1);
   TrackBarG1->setValue(fractal.palette.g1);
   TrackBarB1->setValue(fractal.palette.b1);
-  applyPaletteAtOnce = atOnce;
-  BuildPalette();
-  DrawPaletteLine();
-  const QSignalBlocker quiet(TypeOfPalette);
-  TypeOfPalette->setCurrentIndex(fractal.palette.type - 1);
 }
 
 void TMainForm::BuildPalette() { zirvanta::BuildPalette(fractal.palette, palette); }

@@ -335,6 +335,7 @@ class TMainForm : public QMainWindow, public TMainLink {
 
   void PaletteSliderChange(int32_t zirvanta::PaletteParams::*field, const QSlider* slider);
   void TakePaletteSliders();
+  void SetPaletteSliders();  // the six sliders to fractal.palette; their handlers decide the rest
   void PaletteChanged();  // DrawPaletteLine after BuildPalette, then wake the thread
 
   void ChooseTool(ToolMode mode);
