@@ -227,12 +227,7 @@ void RunExport(const Request& request, const Loaded& loaded, std::unique_ptr<Ren
   params.format = IsPngName(params.outputPath) ? ImageFormat::Png : ImageFormat::Bmp;
   params.width = width;
   params.height = height;
-  params.centreX = loaded.state.centreX;
-  params.centreY = loaded.state.centreY;
-  params.viewWidth = loaded.state.viewWidth;
-  params.cr = loaded.state.cx;
-  params.ci = loaded.state.cy;
-  params.palette = loaded.palette;
+  params.TakeFractal(loaded.state, loaded.palette);
   params.limit = limit;
   params.priorityChoice = 1;  // normal: a command-line render is what the user waits for
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "engine/fractal_state.h"
 #include "engine/palette.h"
 #include "engine/renderer.h"
 
@@ -31,6 +32,16 @@ struct ExportParams {
   int limit = 254;           // 254, 510, 1022, 2046, 4094 or 8190
   int priorityChoice = 0;    // 0 low, 1 normal, 2 high, 3 critical
   ImageFormat format = ImageFormat::Bmp;
+
+  // Takes the view, c and the palette table of the fractal shown.
+  void TakeFractal(const FractalState& state, const Palette& table) {
+    centreX = state.centreX;
+    centreY = state.centreY;
+    viewWidth = state.viewWidth;
+    cr = state.cx;
+    ci = state.cy;
+    palette = table;
+  }
 };
 
 // The iteration limit of a depth choice 256, 512, ..., 8192: the depth minus 2; 0 for others.

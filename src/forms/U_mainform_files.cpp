@@ -3,24 +3,12 @@
 #include <QGuiApplication>
 
 #include "U_mainform.h"
+#include "forms/ui_common.h"
 #include "files/fractal_file.h"
 #include "forms/U_opensavefractal.h"
 #include "forms/U_ospalette.h"
 #include "forms/browser_common.h"
 #include "forms/file_messages.h"
-
-namespace {
-
-// Shows the application-starting cursor while it lives; the previous one comes back after.
-class BusyCursor {
- public:
-  BusyCursor() { QGuiApplication::setOverrideCursor(Qt::BusyCursor); }
-  ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-  BusyCursor(const BusyCursor&) = delete;
-  BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
-}  // namespace
 
 void TMainForm::ConnectFileCommands() {
   connect(OpenFract, &QAction::triggered, this, &TMainForm::OpenFractExecute);
@@ -46,7 +34,7 @@ void TMainForm::OpenFractExecute() {
     return;
   }
 
-  const BusyCursor busy;
+  const OverrideCursor busy(Qt::BusyCursor);
   TakeCurrentFractalFile();
   FractalTaken(shared_.UseFractalPalette && shared_.PaletteTypeKnown);
   if (shared_.UseFractalPalette && !shared_.PaletteTypeKnown) {
@@ -95,7 +83,7 @@ void TMainForm::OpenPaletteExecute() {
                     zirvanta::kPaletteIgnoredCaption);
     return;
   }
-  const BusyCursor busy;
+  const OverrideCursor busy(Qt::BusyCursor);
   PaletteTaken();
   if (shared_.windows.fullScreenShown) RedrawFullScreen();
   WakeRenderThread();

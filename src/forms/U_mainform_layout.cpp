@@ -17,6 +17,7 @@
 #include <QToolButton>
 
 #include "U_mainform.h"
+#include "forms/ui_common.h"
 #include "controls/group_frame.h"
 #include "controls/picture_box.h"
 #include "controls/tiny_button.h"
@@ -31,13 +32,6 @@ constexpr int kPaletteThumbLength = 9;
 constexpr int kStatusPanel0Width = 160;
 constexpr int kStatusPanelGap = 2;
 
-// DejaVu Sans at these pixel sizes keeps every caption inside its box.
-QFont UiFont(int pixelSize) {
-  QFont font(QStringLiteral("DejaVu Sans"));
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(pixelSize);
-  return font;
-}
 constexpr int kTextPixels = 11;
 constexpr int kSmallTextPixels = 9;
 

@@ -6,17 +6,9 @@
 #include <QSlider>
 
 #include "U_mainform.h"
+#include "forms/ui_common.h"
 
 namespace {
-
-// The hourglass while a handler may rebuild the palette; the cursor before it comes back after.
-class HourglassCursor {
- public:
-  HourglassCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~HourglassCursor() { QGuiApplication::restoreOverrideCursor(); }
-  HourglassCursor(const HourglassCursor&) = delete;
-  HourglassCursor& operator=(const HourglassCursor&) = delete;
-};
 
 using zirvanta::PaletteParams;
 
@@ -44,7 +36,7 @@ void TMainForm::PaletteChanged() {
 void TMainForm::PaletteSliderChange(int32_t PaletteParams::*field, const QSlider* slider) {
   // Switched off, the slider only moves; "Apply" or "To apply" takes its position later.
   if (!applyPaletteAtOnce) return;
-  const HourglassCursor hourglass;
+  const OverrideCursor hourglass(Qt::WaitCursor);
   if (!RenderThreadIdle()) return;
   fractal.palette.*field = slider->value();
   PaletteChanged();
@@ -73,7 +65,7 @@ void TMainForm::TypeOfPaletteChange(int index) {
 }
 
 void TMainForm::IsChPaletteClick() {
-  const HourglassCursor hourglass;
+  const OverrideCursor hourglass(Qt::WaitCursor);
   // Refused, the box keeps showing the user's click while mode and button stay as they were.
   if (!RenderThreadIdle()) return;
   const bool atOnce = IsChPalette->isChecked();
@@ -85,7 +77,7 @@ void TMainForm::IsChPaletteClick() {
 }
 
 void TMainForm::ChPaletteClick() {
-  const HourglassCursor hourglass;
+  const OverrideCursor hourglass(Qt::WaitCursor);
   if (!RenderThreadIdle()) return;
   TakePaletteSliders();
   fractal.palette.type = TypeOfPalette->currentIndex() + 1;

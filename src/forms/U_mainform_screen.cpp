@@ -7,29 +7,13 @@
 #include <system_error>
 
 #include "U_mainform.h"
+#include "forms/ui_common.h"
 #include "U_fullscreen.h"
 #include "U_options.h"
 #include "U_slideform.h"
 #include "engine/fast/fast_renderer.h"
 
 namespace {
-
-// The application-starting cursor while a picture is computed; the previous one comes back when
-// the guard ends, whatever happens meanwhile.
-class StartingCursor {
- public:
-  StartingCursor() { QGuiApplication::setOverrideCursor(Qt::BusyCursor); }
-  ~StartingCursor() { Restore(); }
-  StartingCursor(const StartingCursor&) = delete;
-  StartingCursor& operator=(const StartingCursor&) = delete;
-  void Restore() {
-    if (active_) QGuiApplication::restoreOverrideCursor();
-    active_ = false;
-  }
-
- private:
-  bool active_ = true;
-};
 
 void ShowNoMemoryForScreen(QWidget* parent) {
   QMessageBox box(QMessageBox::Critical, QStringLiteral("Error:"),
@@ -73,7 +57,7 @@ void TMainForm::FullScrExecute() {
   shared_.windows.fullScreenShown = true;
   FullScreenButton->setText(QStringLiteral("Wait..."));
   FullScreenButton->repaint();
-  StartingCursor starting;
+  OverrideCursor starting(Qt::BusyCursor);
   StopAllSweeps();
   TFullScreenForm* form = nullptr;
   try {
@@ -125,7 +109,7 @@ void TMainForm::SlideShowExecute() {
     box.exec();
     return;
   }
-  StartingCursor starting;
+  OverrideCursor starting(Qt::BusyCursor);
   StopAllSweeps();
   if (shared_.slideOrder == 1) zirvanta::SeedFromTime(slideRandom_);
   shared_.windows.slideShowRunning = true;

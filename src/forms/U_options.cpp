@@ -10,6 +10,7 @@
 #include <QStatusTipEvent>
 
 #include "controls/group_frame.h"
+#include "forms/ui_common.h"
 
 namespace {
 
@@ -17,13 +18,6 @@ constexpr int kClientWidth = 170;
 constexpr int kClientHeight = 203;
 constexpr int kTextPixels = 9;
 constexpr int kOkPixels = 11;
-
-QFont UiFont(int pixelSize) {
-  QFont font(QStringLiteral("DejaVu Sans"));
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(pixelSize);
-  return font;
-}
 
 template <typename Control>
 Control* Place(Control* control, const char* name, QRect place) {

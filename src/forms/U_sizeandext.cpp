@@ -20,6 +20,7 @@
 #include <system_error>
 
 #include "controls/Cgauges.h"
+#include "forms/ui_common.h"
 #include "controls/group_frame.h"
 #include "engine/fast/fast_renderer.h"
 #include "export/bmp_stream.h"
@@ -35,14 +36,6 @@ constexpr int kPathWidth = 277;
 constexpr int kMaxTyped = 4;
 const char* const kCaption = "Calculation and recording of the image";
 const char* const kInputMistake = "The input mistake";
-
-// DejaVu Sans at these pixel sizes keeps every caption inside its box, as in the main window.
-QFont UiFont(int pixelSize) {
-  QFont font(QStringLiteral("DejaVu Sans"));
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(pixelSize);
-  return font;
-}
 
 QLabel* Caption(QWidget* parent, const char* name, const QString& text, QPoint at) {
   auto* label = new QLabel(text, parent);
@@ -120,12 +113,7 @@ TSizeAndExt::TSizeAndExt(zirvanta::SharedState& state, TMainLink& link, const QS
   Permission->setCurrentIndex(2);
   fileWritten_ = false;
 
-  params_.cr = state_.fractal.cx;
-  params_.ci = state_.fractal.cy;
-  params_.centreX = state_.fractal.centreX;
-  params_.centreY = state_.fractal.centreY;
-  params_.viewWidth = state_.fractal.viewWidth;
-  params_.palette = state_.palette;
+  params_.TakeFractal(state_.fractal, state_.palette);
 
   QSize screen = environment_.screen;
   if (screen.isEmpty()) {

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "files/fractal_file.h"
+#include "forms/ui_common.h"
 #include "forms/file_messages.h"
 
 namespace {
@@ -56,10 +57,7 @@ TSlideForm::TSlideForm(zirvanta::SharedState& state, TMainLink& link, TScreenPic
 
   Mes = new QLabel(QStringLiteral("( Unknown fractal type)"), this);
   Mes->setObjectName(QStringLiteral("Mes"));
-  QFont font(QStringLiteral("DejaVu Sans"));
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(kMesPixels);
-  Mes->setFont(font);
+  Mes->setFont(UiFont(kMesPixels));
   Mes->setAlignment(Qt::AlignCenter);
   QPalette aqua = Mes->palette();
   aqua.setColor(QPalette::WindowText, QColor(0x00, 0xFF, 0xFF));

@@ -42,14 +42,6 @@ QScreen* ScreenOf(TMainLink& link) {
 
 }  // namespace
 
-QFont UiFont(int pixelSize) {
-  // DejaVu Sans at these pixel sizes keeps every caption inside its box, as on the main window.
-  QFont font(QStringLiteral("DejaVu Sans"));
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(pixelSize);
-  return font;
-}
-
 QLabel* Caption(QWidget* parent, const QString& text, QPoint at, int pixelSize) {
   auto* label = new QLabel(text, parent);
   label->setFont(UiFont(pixelSize));

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/bitmap.h"
+#include "forms/ui_common.h"
 #include "files/browser_preview.h"
 #include "files/entry_files.h"
 #include "files/fractal_file.h"
@@ -33,7 +34,6 @@ namespace browser {
 // The dialogs' own font (edits, lists) and the smaller one of labels, frames and buttons.
 inline constexpr int kTextPixels = 11;
 inline constexpr int kSmallTextPixels = 9;
-QFont UiFont(int pixelSize);
 
 QLabel* Caption(QWidget* parent, const QString& text, QPoint at, int pixelSize);
 QPushButton* GlyphButton(QWidget* parent, const char* name, const QString& caption,
