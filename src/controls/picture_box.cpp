@@ -36,15 +36,22 @@ QImage TPictureBox::Picture() const {
 void TPictureBox::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   if (!surface_) {
-    painter.fillRect(event->rect(), palette().window());
+    painter.fillRect(event->rect(), devicePixels_ ? QBrush(Qt::black) : palette().window());
     return;
   }
   surface_->Read([&](const zirvanta::Bitmap& pixels) {
-    painter.drawImage(event->rect().topLeft(), WrapPixels(pixels), event->rect());
+    QImage image = WrapPixels(pixels);
+    if (devicePixels_) {
+      image.setDevicePixelRatio(devicePixelRatioF());
+      painter.drawImage(QPoint(0, 0), image);
+    } else {
+      painter.drawImage(event->rect().topLeft(), image, event->rect());
+    }
   });
 }
 
 void TPictureBox::mousePressEvent(QMouseEvent* event) {
+  pressed_ = event->button() == Qt::LeftButton;
   const QPoint at = PositionOf(event);
   emit MouseDown(event->button(), event->buttons(), at.x(), at.y());
 }
@@ -56,7 +63,11 @@ void TPictureBox::mouseMoveEvent(QMouseEvent* event) {
 
 void TPictureBox::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint at = PositionOf(event);
+  const bool click = pressed_ && event->button() == Qt::LeftButton &&
+                     rect().contains(event->position().toPoint());
+  pressed_ = false;
   emit MouseUp(event->button(), event->buttons(), at.x(), at.y());
+  if (click) emit Clicked();
 }
 
 TImageBox::TImageBox(QWidget* parent) : QWidget(parent) {

@@ -19,7 +19,13 @@ class TPictureBox : public QWidget {
   // A copy of what the box shows now.
   QImage Picture() const;
 
+  // The surface holds device pixels (a screen-sized picture): drawn one to one on the screen
+  // whatever the scaling, black where there is none yet.
+  void ShowInDevicePixels(bool on) { devicePixels_ = on; }
+
  signals:
+  // A left press and release within the box.
+  void Clicked();
   void MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, int x, int y);
   void MouseMove(Qt::MouseButtons buttons, int x, int y);
   void MouseUp(Qt::MouseButton button, Qt::MouseButtons buttons, int x, int y);
@@ -32,6 +38,8 @@ class TPictureBox : public QWidget {
 
  private:
   const zirvanta::DrawingSurface* surface_ = nullptr;
+  bool devicePixels_ = false;
+  bool pressed_ = false;
 };
 
 // A picture drawn on the user-interface thread (the palette strip): the owner paints into

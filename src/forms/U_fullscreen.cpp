@@ -13,12 +13,6 @@ namespace {
 
 constexpr zirvanta::Colour kBlack{0, 0, 0};
 
-// The surface's Bgrx32 rows are 0xffRRGGBB words in memory on a little-endian machine.
-QImage WrapPixels(const zirvanta::Bitmap& pixels) {
-  return QImage(pixels.Data(), static_cast<int>(pixels.Width()), static_cast<int>(pixels.Height()),
-                static_cast<qsizetype>(pixels.Stride()), QImage::Format_RGB32);
-}
-
 }  // namespace
 
 TScreenPicture::TScreenPicture(std::function<zirvanta::Renderer&()> renderer)
@@ -38,47 +32,6 @@ void TScreenPicture::Render(const zirvanta::FractalState& state, const zirvanta:
   surface_->Draw([&](zirvanta::Bitmap& pixels) {
     renderer.RenderPicture(geometry, state, palette, pixels);
   });
-}
-
-TScreenImage::TScreenImage(QWidget* parent) : QWidget(parent) {
-  setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-void TScreenImage::SetSurface(const zirvanta::DrawingSurface* surface) {
-  surface_ = surface;
-  update();
-}
-
-QImage TScreenImage::Picture() const {
-  QImage copy;
-  if (surface_) {
-    surface_->Read([&](const zirvanta::Bitmap& pixels) { copy = WrapPixels(pixels).copy(); });
-  }
-  return copy;
-}
-
-void TScreenImage::paintEvent(QPaintEvent* event) {
-  QPainter painter(this);
-  if (!surface_) {
-    painter.fillRect(event->rect(), Qt::black);
-    return;
-  }
-  surface_->Read([&](const zirvanta::Bitmap& pixels) {
-    QImage image = WrapPixels(pixels);
-    image.setDevicePixelRatio(devicePixelRatioF());
-    painter.drawImage(QPoint(0, 0), image);
-  });
-}
-
-void TScreenImage::mousePressEvent(QMouseEvent* event) {
-  pressed_ = event->button() == Qt::LeftButton;
-}
-
-void TScreenImage::mouseReleaseEvent(QMouseEvent* event) {
-  const bool click = pressed_ && event->button() == Qt::LeftButton &&
-                     rect().contains(event->position().toPoint());
-  pressed_ = false;
-  if (click) emit Clicked();
 }
 
 QSize DevicePixelSize(const QScreen* screen) {
@@ -114,10 +67,11 @@ TFullScreenForm::TFullScreenForm(zirvanta::SharedState& state, TMainLink& link,
   setFocusPolicy(Qt::StrongFocus);
   const QRect area = screen_ ? screen_->geometry() : QRect(0, 0, 1, 1);
   setGeometry(area);
-  Image = new TScreenImage(this);
+  Image = new TPictureBox(this);
+  Image->ShowInDevicePixels(true);
   Image->setObjectName(QStringLiteral("Image"));
   Image->setGeometry(0, 0, area.width(), area.height());
-  connect(Image, &TScreenImage::Clicked, this, &QWidget::close);
+  connect(Image, &TPictureBox::Clicked, this, &QWidget::close);
   RenderFullScreen();
 }
 

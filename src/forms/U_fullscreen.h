@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "controls/picture_box.h"
 #include "engine/drawing_surface.h"
 #include "engine/fractal_state.h"
 #include "engine/palette.h"
@@ -36,29 +37,6 @@ class TScreenPicture {
   std::unique_ptr<zirvanta::DrawingSurface> surface_;
 };
 
-// Shows a screen picture pixel for pixel, at the screen's device pixel ratio, copying it under
-// its drawing lock. A left click is reported by Clicked().
-class TScreenImage : public QWidget {
-  Q_OBJECT
- public:
-  explicit TScreenImage(QWidget* parent = nullptr);
-  // The surface must outlive the image or be detached with SetSurface(nullptr) first.
-  void SetSurface(const zirvanta::DrawingSurface* surface);
-  QImage Picture() const;  // a copy of the pixels shown
-
- signals:
-  void Clicked();
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-
- private:
-  const zirvanta::DrawingSurface* surface_ = nullptr;
-  bool pressed_ = false;
-};
-
 // The screen's size in device pixels.
 QSize DevicePixelSize(const QScreen* screen);
 
@@ -84,7 +62,7 @@ class TFullScreenForm : public QWidget {
   // Recomputes the picture from the current state and draws it.
   void RenderFullScreen();
 
-  TScreenImage* Image = nullptr;
+  TPictureBox* Image = nullptr;
 
  signals:
   void Closed();  // after the flag was cleared; the window is then destroyed

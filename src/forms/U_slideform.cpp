@@ -49,11 +49,12 @@ TSlideForm::TSlideForm(zirvanta::SharedState& state, TMainLink& link, TScreenPic
   const QRect area = screen_ ? screen_->geometry() : QRect(0, 0, 1, 1);
   setGeometry(area);
 
-  Slide = new TScreenImage(this);
+  Slide = new TPictureBox(this);
+  Slide->ShowInDevicePixels(true);
   Slide->setObjectName(QStringLiteral("Slide"));
   Slide->setGeometry(0, 0, area.width(), area.height());
   Slide->setCursor(SlideCursor());
-  connect(Slide, &TScreenImage::Clicked, this, &QWidget::close);
+  connect(Slide, &TPictureBox::Clicked, this, &QWidget::close);
 
   Mes = new QLabel(QStringLiteral("( Unknown fractal type)"), this);
   Mes->setObjectName(QStringLiteral("Mes"));

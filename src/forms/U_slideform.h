@@ -41,7 +41,7 @@ class TSlideForm : public QDialog {
   const zirvanta::FractalState& SlideFractal() const { return fractal_; }
   const zirvanta::Palette& SlidePalette() const { return palette_; }
 
-  TScreenImage* Slide = nullptr;
+  TPictureBox* Slide = nullptr;
   QLabel* Mes = nullptr;
   QTimer* Timer1 = nullptr;
 
