@@ -60,9 +60,8 @@ class TMainForm : public QMainWindow, public TMainLink {
   explicit TMainForm(const QString& startFolder, Dependencies dependencies = {}, QWidget* parent = nullptr);
   ~TMainForm() override;
 
-  // The state every window works on, and this window's side of it for the other windows.
+  // The state every window works on; other windows get it with this window as their TMainLink.
   zirvanta::SharedState& State() { return shared_; }
-  TMainLink& Link() { return *this; }
 
   // --- TMainLink ------------------------------------------------------------------------------
   // Every change of what the thread reads (fractal, palette, view) is made only while the thread
